@@ -63,5 +63,5 @@ for log in "$logdir"/ctest-*.log; do
   bad=$(sed -E 's/.*tests passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
   passed=$((passed + total - bad)); failed=$((failed + bad))
 done
-echo "all suites: $passed passed, $failed failed"
+echo "total: $passed passed, $failed failed"
 exit $status
