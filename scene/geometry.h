@@ -28,7 +28,11 @@ void rotatePointsXZ(ScenePoint* points, float angle, int count);
 // of the 786432 bias (exact for |v| < 262144).
 float snapCoordinate(float v);
 
+// Snapped screen position of p projected around the screen centre (cx, cy):
+// quotient, product by focalLength, sum, snap.
+void projectToScreen(const ScenePoint& p, float cx, float cy, float* sx, float* sy);
+
 // Perspective projection of p around the screen centre (cx, cy): snapped
 // screen x and y, oow = 1/z, and the texel coordinates (s, t) premultiplied
-// by oow into the first texture unit. Sets nothing else in the vertex.
+// by oow into the first texture unit, and z = depth. Sets nothing else.
 void projectPoint(const ScenePoint& p, float cx, float cy, float s, float t, GrVertex* out);

@@ -3,10 +3,15 @@
 #pragma once
 
 #include <glide.h>
+#include <glideutl.h>
 
+#include "analysis/analyzer.h"
+#include "display/display.h"
+#include "plugin/lifecycle.h"
 #include "scene/geometry.h"
+#include "settings/settings.h"
 
-enum { sceneBands = 36, sceneChannels = 2 };
+enum { sceneBands = BAND_COUNT, sceneChannels = BAND_CHANNELS };
 
 // ---- frame composer and back spectrum (scene/frame.cpp)
 
