@@ -1,0 +1,106 @@
+// The host's four callbacks: a display run from visInit to visQuit, one
+// frame per visRender, and the settings dialog.
+#include "plugin/lifecycle.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "analysis/analyzer.h"
+#include "display/display.h"
+#include "plugin/paths.h"
+#include "scene/scene.h"
+#include "settings/settings.h"
+#include "settings/settings_dialog.h"
+
+int frameCount;
+char songTitle[130];
+char timeText[12];
+FILE* traceFile;
+
+// The play-position query a Winamp main window answers, in milliseconds.
+#define HOST_PLAY_POSITION 105
+
+static void loadTextureBeside(VisModule* module, const char* fileName, int* slot) {
+  char path[MODULE_PATH_SIZE + sizeof("VelmoFont.3df")];
+  moduleSiblingPath(module->dllInstance, fileName, path, sizeof path);
+  loadTexture(path, slot);
+}
+
+void traceFilePath(char* path, int pathSize) {
+#if defined(_WIN32)
+  snprintf(path, pathSize, "c:\\coords.txt");
+#else
+  const char* chosen = getenv("VELMO_TRACE_FILE");
+  if (chosen != 0 && chosen[0] != 0) {
+    snprintf(path, pathSize, "%s", chosen);
+    return;
+  }
+  const char* directory = getenv("XDG_RUNTIME_DIR");
+  if (directory == 0 || directory[0] == 0) directory = "/tmp";
+  snprintf(path, pathSize, "%s/coords.txt", directory);
+#endif
+}
+
+int visInit(VisModule* module) {
+  openDisplay(&pluginModule);
+  loadSettings(module);
+  frameCount = 0;
+  memset(heldLevel, 0, sizeof heldLevel);
+  memset(fallingLevel, 0, sizeof fallingLevel);
+  memset(bandLevel, 0, sizeof bandLevel);
+
+  loadTextureBeside(module, "Light.3df", &lightTexture);
+  loadTextureBeside(module, "Velmo1.3df", &barTexture);
+  loadTextureBeside(module, "VelmoFont.3df", &fontTexture);
+  loadTextureBeside(module, "VelmoLogo.3df", &logoTexture);
+
+  // One stream per process: a new run starts the file afresh.
+  if (traceFile != 0) fclose(traceFile);
+  char tracePath[4096];
+  traceFilePath(tracePath, sizeof tracePath);
+  traceFile = fopen(tracePath, "w");
+  if (traceFile != 0) fprintf(traceFile, "Gonna make Cone.\n");
+  buildCone(coneVertices, coneIndices, 10, coneRadius, 10.0f);
+  if (traceFile != 0) fprintf(traceFile, "Made Cone.\n");
+  return 0;
+}
+
+void cutSongTitle(char* title) {
+  char* winamp = strstr(title, "Winamp");
+  if (winamp != 0 && winamp - title >= 2) winamp[-2] = 0;
+}
+
+void formatTimeText(int playMs, char* text) {
+  if (playMs == -1) {
+    strcpy(text, "Stopped");
+    return;
+  }
+  int seconds = playMs / 1000;
+  // Only a negative answer other than -1 could run past 11 characters.
+  snprintf(text, sizeof timeText, "[%i:%02i]", seconds / 60, seconds % 60);
+}
+
+int visRender(VisModule* module) {
+  platformOffsetZ = platformDepthAdjust + 36.0f;
+  platformOffsetY = platformHeightAdjust;
+
+  songTitle[0] = 0;
+  GetWindowTextA(pluginModule.parentWindow, songTitle, sizeof songTitle);
+  songTitle[sizeof songTitle - 1] = 0;
+  cutSongTitle(songTitle);
+
+  int playMs = (int)SendMessageA(pluginModule.parentWindow, WM_USER, 0, HOST_PLAY_POSITION);
+  formatTimeText(playMs, timeText);
+
+  analyzeSpectrum(&pluginModule);
+  // After Escape the context is gone; the host may still call us.
+  if (displayOpen) drawFrame();
+  return 0;
+}
+
+void visQuit(VisModule* module) { closeDisplay(&pluginModule); }
+
+void visConfig(VisModule* module) {
+  DialogBoxParamA(module->dllInstance, MAKEINTRESOURCEA(IDD_SETTINGS), module->parentWindow,
+                  settingsDlgProc, 0);
+}
