@@ -1,0 +1,27 @@
+// Sleep, the millisecond tick count and thread identities.
+#include <windows.h>
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+extern "C" void Sleep(DWORD milliseconds) {
+  if (milliseconds == INFINITE) {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 as Win32's does.
+extern "C" DWORD GetTickCount(void) {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+// The kernel's thread id: unique among live threads and never 0, as on Win32.
+extern "C" DWORD GetCurrentThreadId(void) {
+  thread_local const DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
+  return id;
+}
