@@ -22,6 +22,7 @@ FILE* traceFile;
 
 static void loadTextureBeside(VisModule* module, const char* fileName, int* slot) {
   char path[MODULE_PATH_SIZE + sizeof("VelmoFont.3df")];
+  // A cut-short module path still names the file in the error box.
   moduleSiblingPath(module->dllInstance, fileName, path, sizeof path);
   loadTexture(path, slot);
 }
@@ -76,8 +77,11 @@ void formatTimeText(int playMs, char* text) {
     return;
   }
   int seconds = playMs / 1000;
+  char full[32];
+  snprintf(full, sizeof full, "[%i:%02i]", seconds / 60, seconds % 60);
   // Only a negative answer other than -1 could run past 11 characters.
-  snprintf(text, sizeof timeText, "[%i:%02i]", seconds / 60, seconds % 60);
+  full[sizeof timeText - 1] = 0;
+  strcpy(text, full);
 }
 
 int visRender(VisModule* module) {

@@ -20,10 +20,10 @@ int moduleSiblingPath(HINSTANCE instance, const char* fileName, char* path, int 
   DWORD length = GetModuleFileNameA(instance, modulePath, MODULE_PATH_SIZE);
   // A full buffer means the name was cut short (older Windows leave it
   // unterminated): its directory part would name the wrong place.
-  if (length == 0 || length >= MODULE_PATH_SIZE) {
-    if (pathSize > 0) path[0] = 0;
-    return 0;
-  }
-  modulePath[length] = 0;
-  return siblingPath(modulePath, fileName, path, pathSize);
+  int complete = length > 0 && length < MODULE_PATH_SIZE;
+  if (length == 0)
+    modulePath[0] = 0;
+  else
+    modulePath[complete ? length : MODULE_PATH_SIZE - 1] = 0;
+  return siblingPath(modulePath, fileName, path, pathSize) && complete;
 }

@@ -17,6 +17,7 @@
 int siblingPath(const char* modulePath, const char* fileName, char* path, int pathSize);
 
 // The same for the file beside the module `instance`. Returns 0 when the
-// module's own path is longer than GetModuleFileNameA's capacity (we would
-// otherwise name a file in some other directory) or the result does not fit.
+// module's own path is longer than GetModuleFileNameA's capacity: path then
+// holds the name formed from the cut-short text (good for an error message,
+// wrong for writing), or is empty when even that does not fit.
 int moduleSiblingPath(HINSTANCE instance, const char* fileName, char* path, int pathSize);
