@@ -211,13 +211,14 @@ TEST_P(OffscreenTriangles, ChangeNoPixel) {
   EXPECT_EQ(lit, 0) << "pixels drawn by triangles that lie wholly off the screen";
 }
 
+std::string offscreenName(const ::testing::TestParamInfo<std::tuple<Side, bool>>& info) {
+  static const char* const names[] = {"Left", "Right", "Below", "Above"};
+  return std::string(names[std::get<0>(info.param)]) + (std::get<1>(info.param) ? "Clipped" : "Unclipped");
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryEdge, OffscreenTriangles,
                          ::testing::Combine(::testing::Values(kLeft, kRight, kBelow, kAbove), ::testing::Bool()),
-                         [](const ::testing::TestParamInfo<std::tuple<Side, bool>>& info) {
-                           static const char* names[] = {"Left", "Right", "Below", "Above"};
-                           return std::string(names[std::get<0>(info.param)]) +
-                                  (std::get<1>(info.param) ? "Clipped" : "Unclipped");
-                         });
+                         offscreenName);
 
 // A corner that is not a number, or three corners on one line, enclose no
 // area: whatever the other values, nothing may be drawn.
