@@ -1,0 +1,66 @@
+// The Glide context and its defaults.
+#include "context.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace glide {
+
+RenderState defaultRenderState() {
+  RenderState s{};
+  s.color = {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_ITERATED,
+             GR_COMBINE_OTHER_ITERATED, false};
+  s.alpha = {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_ITERATED,
+             GR_COMBINE_OTHER_ITERATED, false};
+  s.constantColor = 0xFFFFFFFFu;
+  s.textureCombine = GR_TEXTURECOMBINE_DECAL;
+  s.rgbSrc = GR_BLEND_ONE;
+  s.rgbDst = GR_BLEND_ZERO;
+  s.alphaSrc = GR_BLEND_ONE;
+  s.alphaDst = GR_BLEND_ZERO;
+  s.chromaKey = false;
+  s.chromaValue = 0;
+  s.cull = GR_CULL_DISABLE;
+  s.depthMode = GR_DEPTHBUFFER_DISABLE;
+  s.depthFunction = GR_CMP_LESS;
+  s.depthMask = false;
+  s.textureSource = GR_NULL_MIPMAP_HANDLE;
+  return s;
+}
+
+Context &context() {
+  static Context instance;
+  return instance;
+}
+
+FxU32 toArgb(GrColor_t v) {
+  FxU32 b0 = v & 0xFF, b1 = (v >> 8) & 0xFF, b2 = (v >> 16) & 0xFF, b3 = v >> 24;
+  switch (context().colorFormat) {
+    case GR_COLORFORMAT_ABGR: return (b3 << 24) | (b0 << 16) | (b1 << 8) | b2;
+    case GR_COLORFORMAT_RGBA: return (b0 << 24) | (b3 << 16) | (b2 << 8) | b1;
+    case GR_COLORFORMAT_BGRA: return (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
+    default: return v;
+  }
+}
+
+static bool envFlag(const char *name) {
+  const char *value = std::getenv(name);
+  return value && *value && std::strcmp(value, "0") != 0;
+}
+
+void readEnvironment(Settings &settings) {
+  settings.noBoard = envFlag("VELMO_GLIDE_NO_BOARD");
+  settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
+  if (envFlag("VELMO_GLIDE_DITHER")) settings.dither = true;
+  if (const char *scale = std::getenv("VELMO_GLIDE_SCALE")) {
+    int factor = std::atoi(scale);
+    if (factor >= 1 && factor <= kMaxScale) settings.scale = factor;
+  }
+  if (const char *mem = std::getenv("VELMO_GLIDE_TEXMEM")) {
+    char *end = nullptr;
+    unsigned long long bytes = std::strtoull(mem, &end, 10);
+    if (end != mem && bytes > 0 && bytes <= 0xFFFFFFFFull) settings.textureMemory = FxU32(bytes);
+  }
+}
+
+}  // namespace glide

@@ -1,0 +1,85 @@
+// The one Glide context: render state, buffers and settings, owned by the
+// state setters and read by every later stage of the pipeline.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "velmo_glide.h"
+
+namespace glide {
+
+constexpr int kMaxScale = 4;
+
+struct CombineState {
+  GrCombineFunction_t function;
+  GrCombineFactor_t factor;
+  GrCombineLocal_t local;
+  GrCombineOther_t other;
+  bool invert;
+};
+
+struct RenderState {
+  CombineState color;
+  CombineState alpha;
+  GrColor_t constantColor;  // 0xAARRGGBB
+  GrTextureCombineFnc_t textureCombine;
+  GrAlphaBlendFnc_t rgbSrc, rgbDst, alphaSrc, alphaDst;
+  bool chromaKey;
+  GrColor_t chromaValue;
+  GrCullMode_t cull;
+  GrDepthBufferMode_t depthMode;
+  GrCmpFnc_t depthFunction;
+  bool depthMask;
+  GrMipMapId_t textureSource;
+};
+
+RenderState defaultRenderState();
+
+struct Settings {
+  int scale = 1;
+  bool dither = false;
+  FxU32 textureMemory = 2u * 1024u * 1024u;
+  bool noBoard = false;
+  bool strictAux = false;  // honour "no aux buffer" literally: no depth test
+};
+
+struct Context {
+  bool initialised = false;
+  bool open = false;
+  Settings settings;
+  RenderState state = defaultRenderState();
+
+  // Frame buffer, rows stored top row of the picture first. Colour pixels
+  // are 0xAARRGGBB with the destination alpha in the top byte.
+  int width = 0, height = 0;
+  bool originLowerLeft = true;
+  GrColorFormat_t colorFormat = GR_COLORFORMAT_ARGB;
+  bool hasDepth = false;
+  std::vector<FxU32> colour[2];
+  int back = 0;  // index of the back buffer in colour[]
+  std::vector<FxU16> depth;
+  std::vector<FxU32> presentBuffer;  // frame handed to presenters, alpha cleared
+  FxU32 frameCount = 0;
+
+  VglPresentFn presenter = nullptr;
+  void *presenterUser = nullptr;
+
+  FxU32 *backBuffer() { return colour[back].data(); }
+  FxU32 *frontBuffer() { return colour[back ^ 1].data(); }
+  // Memory row of a screen row in the origin the window was opened with.
+  int memoryRow(int screenY) const { return originLowerLeft ? height - 1 - screenY : screenY; }
+};
+
+Context &context();
+
+// True when a window is open, i.e. drawing has somewhere to go.
+inline bool drawingEnabled() { return context().open; }
+
+// A GrColor_t in the window's colour format as 0xAARRGGBB.
+FxU32 toArgb(GrColor_t value);
+
+// Reads the environment settings once per grGlideInit.
+void readEnvironment(Settings &settings);
+
+}  // namespace glide

@@ -1,0 +1,11 @@
+// On POSIX the player shows frames through its presenter; the library opens
+// no window of its own.
+#include "present.h"
+
+namespace glide {
+
+void openOwnWindow(int, int) {}
+void showInOwnWindow(const FxU32 *, int, int, int) {}
+void closeOwnWindow() {}
+
+}  // namespace glide

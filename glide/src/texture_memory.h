@@ -1,0 +1,42 @@
+// Texture memory of the one texture unit: allocation against the board's
+// budget and the decoded mipmaps that the sampler reads.
+#pragma once
+
+#include <vector>
+
+#include "glide.h"
+
+namespace glide {
+
+constexpr int kMaxLevels = 9;  // 256 down to 1
+
+struct MipLevel {
+  const FxU32 *texels;  // 0xAARRGGBB, row by row
+  int width, height;    // powers of two
+  int widthShift, heightShift;
+};
+
+struct Mipmap {
+  GrTextureFormat_t format;
+  GrLOD_t smallLod, largeLod;
+  GrAspectRatio_t aspect;
+  GrMipMapMode_t mipmapMode;
+  bool clampS, clampT;
+  bool bilinearMin, bilinearMag;
+  float lodBias;
+  FxU32 bytes;  // texture memory taken
+  bool downloaded;
+  int levelCount;  // largeLod..smallLod
+  // Level 0 texels per s (or t) unit: the larger side over 256.
+  float texelsPerUnit;
+  MipLevel levels[kMaxLevels];
+  std::vector<FxU32> storage;
+};
+
+// The mipmap a handle names, or null for an unknown handle.
+Mipmap *findMipmap(GrMipMapId_t id);
+
+// Forgets every mipmap and frees the budget (grGlideInit, grGlideShutdown).
+void resetTextureMemory();
+
+}  // namespace glide
