@@ -113,4 +113,5 @@ int WINAPI SetScrollPos(HWND window, int bar, int position, BOOL redraw);
 int WINAPI GetScrollPos(HWND window, int bar);
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 BOOL WINAPI IsWindowEnabled(HWND window);
+int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount);
 }
