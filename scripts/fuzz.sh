@@ -37,8 +37,13 @@ if ! cmake -S "$root" -B "$builddir" -G Ninja \
   exit 1
 fi
 echo "== fuzz: build"
+build_targets=(velmo_fuzzers)
+if [ $# -gt 0 ]; then
+  build_targets=()
+  for t in "$@"; do build_targets+=("fuzz_$t"); done
+fi
 # Build-time tools run instrumented too; their exit-time leaks are not ours to judge here.
-if ! ASAN_OPTIONS=detect_leaks=0 cmake --build "$builddir" --target velmo_fuzzers -j2 >"$logdir/build.log" 2>&1; then
+if ! ASAN_OPTIONS=detect_leaks=0 cmake --build "$builddir" --target "${build_targets[@]}" -j2 >"$logdir/build.log" 2>&1; then
   tail -n 40 "$logdir/build.log" >&2
   echo "fuzz.sh: build failed (full log: $logdir/build.log)" >&2
   exit 1

@@ -137,7 +137,7 @@ TEST_P(WildTriangles, LeaveTheContextDrawingAsBefore) {
     const long count = perState / static_cast<long>(textures_.size()) + 1;
     for (long i = 0; i < count; ++i, ++drawn) {
       // Mostly small triangles anywhere near the screen; some spanning it.
-      const float reach = wild.pick(0, 99) < 97 ? 40.0f : 2000.0f;
+      const float reach = wild.pick(0, 99) < 99 ? 40.0f : 2000.0f;
       const float cx = static_cast<float>(wild.pick(-200, 840));
       const float cy = static_cast<float>(wild.pick(-200, 680));
       GrVertex a = wildVertex(wild, cx, cy, reach);
