@@ -1,0 +1,26 @@
+// Headless rendering, as fast as the machine allows: the plug-in's picture for
+// a track written to a video file with the audio muxed in, to a folder of PNG
+// frames, or as one PNG snapshot at a given moment.
+#pragma once
+#include <string>
+
+namespace velmo {
+
+struct RenderJob {
+  std::string pluginPath;
+  std::string input;       // empty: the demo track
+  std::string output;      // video file, folder for PNG frames, or PNG (snapshot)
+  int fps = 75;
+  int scale = 1;           // our Glide renders at scale x 640 x 480
+  bool dither = false;     // the board's 16-bit look
+  double maxSeconds = -1;  // stop earlier than the track's end
+  double snapshotAt = -1;  // >= 0: write only the frame at this moment
+  bool progress = true;    // a progress bar on standard error
+  std::string preset = "veryfast";
+};
+
+// Returns the process exit status: 0 done, 1 when the job could not be done
+// (message already printed on standard error).
+int runRenderJob(const RenderJob& job);
+
+}  // namespace velmo
