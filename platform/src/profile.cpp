@@ -1,0 +1,265 @@
+// GetPrivateProfileIntA, GetPrivateProfileStringA and
+// WritePrivateProfileStringA over INI files, with kernel32's results.
+//
+// Each call reads the file afresh; a write that changes something rewrites
+// the whole file through a temporary file beside it, so a failed write never
+// leaves half a file behind.
+#include <windows.h>
+
+#include "ini_document.h"
+#include "text_compare.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+using namespace velmo_win32;
+
+namespace {
+
+std::mutex& profileMutex() {
+  static std::mutex* mutex = new std::mutex;
+  return *mutex;
+}
+
+enum class ReadResult { ok, missing, failed };
+
+ReadResult readFile(const char* path, std::string& bytes) {
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::missing : ReadResult::failed;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return ReadResult::failed;
+    }
+    if (n == 0) break;
+    bytes.append(chunk, static_cast<size_t>(n));
+  }
+  close(fd);
+  return ReadResult::ok;
+}
+
+bool writeFileReplacing(const std::string& path, const std::string& bytes) {
+  struct stat existing{};
+  const mode_t mode = stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+  const std::string temporary = path + ".velmo-tmp";
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+  if (fd < 0) return false;
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+  const bool complete = written == bytes.size() && fsync(fd) == 0;
+  if (close(fd) != 0 || !complete || rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+// lstrcpyn: at most size-1 bytes, always terminated when size > 0.
+size_t copyTruncated(char* buffer, size_t size, std::string_view text) {
+  if (size == 0) return 0;
+  const size_t count = std::min(text.size(), size - 1);
+  std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+  return count;
+}
+
+// A value in matching quotes loses them. As in kernel32, the closing quote is
+// only recognised when the buffer holds the whole value.
+size_t copyEntry(char* buffer, size_t size, std::string_view value) {
+  char quote = 0;
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    quote = value.front();
+    value.remove_prefix(1);
+  }
+  size_t count = copyTruncated(buffer, size, value);
+  if (quote && size >= value.size() && count > 0) buffer[--count] = '\0';
+  return count;
+}
+
+// Every section name, each NUL-terminated, then one more NUL. When they do not
+// fit, the last is cut and the result is size-2.
+size_t listSections(const IniDocument& document, char* buffer, size_t size) {
+  if (size == 0) return 0;
+  if (size == 1) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  size_t room = size - 1;
+  char* out = buffer;
+  for (const auto& section : document.sections) {
+    if (section.name.empty()) continue;
+    const size_t needed = section.name.size() + 1;
+    if (needed >= room) {
+      std::memcpy(out, section.name.data(), room - 1);
+      out += room - 1;
+      *out++ = '\0';
+      *out = '\0';
+      return size - 2;
+    }
+    std::memcpy(out, section.name.c_str(), needed);
+    out += needed;
+    room -= needed;
+  }
+  *out = '\0';
+  return static_cast<size_t>(out - buffer);
+}
+
+// The names of a section's keys (lines with '='), in the same layout.
+size_t listKeys(const IniDocument& document, std::string_view sectionName, char* buffer,
+                size_t size) {
+  for (const auto& section : document.sections) {
+    if (!velmo_win32::equalsIgnoringCase(section.name, sectionName)) continue;
+    size_t room = size;
+    char* out = buffer;
+    for (const auto& key : section.keys) {
+      if (room <= 2) break;
+      if (!key.value || (!key.name.empty() && key.name.front() == ';')) continue;
+      const size_t copied = copyTruncated(out, room - 1, key.name);
+      room -= copied + 1;
+      out += copied + 1;
+      if (room < 2) break;
+    }
+    *out = '\0';
+    if (room <= 1) {
+      out[-1] = '\0';
+      return size - 2;
+    }
+    return size - room;
+  }
+  buffer[0] = '\0';
+  return 0;
+}
+
+std::string_view defaultWithoutTrailingSpaces(const char* defaultValue) {
+  if (!defaultValue) return {};
+  std::string_view text(defaultValue);
+  // kernel32 keeps the first character even when it is a space.
+  while (text.size() > 1 && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// kernel32's integer reading: leading white space, a sign, then decimal or
+// "0x", "0o", "0b" digits, stopping at the first other character, with
+// 32-bit wrap-around.
+UINT parseProfileInt(const char* text) {
+  const char* p = text;
+  while (*p && static_cast<unsigned char>(*p) <= ' ') ++p;
+  bool negative = false;
+  if (*p == '+') {
+    ++p;
+  } else if (*p == '-') {
+    negative = true;
+    ++p;
+  }
+  unsigned base = 10;
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
+    base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
+    p += 2;
+  }
+  uint32_t total = 0;
+  for (;; ++p) {
+    int digit = -1;
+    if (*p >= '0' && *p <= '9') digit = *p - '0';
+    else if (*p >= 'A' && *p <= 'Z') digit = *p - 'A' + 10;
+    else if (*p >= 'a' && *p <= 'z') digit = *p - 'a' + 10;
+    if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
+    total = total * base + static_cast<uint32_t>(digit);
+  }
+  return negative ? 0u - total : total;
+}
+
+}  // namespace
+
+extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
+                                          LPSTR returned, DWORD size, LPCSTR fileName) {
+  const std::string_view fallback = defaultWithoutTrailingSpaces(defaultValue);
+  if (!returned || size == 0) return 0;
+  if (!fileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    returned[0] = '\0';
+    return 0;
+  }
+  std::string bytes;
+  ReadResult read;
+  {
+    std::lock_guard<std::mutex> lock(profileMutex());
+    read = readFile(fileName, bytes);
+  }
+  if (read != ReadResult::ok) {
+    SetLastError(read == ReadResult::missing ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    if (!defaultValue) {
+      returned[0] = '\0';
+      return 0;
+    }
+    return static_cast<DWORD>(copyTruncated(returned, size, fallback));
+  }
+  const IniDocument document = parseIni(bytes);
+  if (!section) return static_cast<DWORD>(listSections(document, returned, size));
+  if (key) {
+    const IniKey* found = findKey(document, section, key);
+    return static_cast<DWORD>(copyEntry(returned, size, found && found->value ? *found->value : fallback));
+  }
+  size_t count = listKeys(document, section, returned, size);
+  if (!returned[0]) count = copyEntry(returned, size, fallback);
+  return static_cast<DWORD>(count);
+}
+
+extern "C" UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue,
+                                      LPCSTR fileName) {
+  char text[30];  // kernel32 reads the value into a buffer of this size
+  if (GetPrivateProfileStringA(section, key, "", text, sizeof text, fileName) == 0) {
+    return static_cast<UINT>(defaultValue);
+  }
+  return parseProfileInt(text);
+}
+
+extern "C" BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
+                                           LPCSTR fileName) {
+  if (!section && !key && !value) return FALSE;  // the "flush the cache" call: nothing cached
+  if (!fileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!section) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  std::lock_guard<std::mutex> lock(profileMutex());
+  std::string bytes;
+  const ReadResult read = readFile(fileName, bytes);
+  if (read == ReadResult::failed) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  IniDocument document = parseIni(bytes);
+  bool changed;
+  if (!key) {
+    changed = deleteSection(document, section);
+  } else if (!value) {
+    changed = deleteKey(document, section, key);
+  } else {
+    changed = setValue(document, section, key, value);
+  }
+  if (!changed) return TRUE;
+  if (!writeFileReplacing(fileName, serializeIni(document))) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return TRUE;
+}
