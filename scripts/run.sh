@@ -7,12 +7,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh >&2
-echo "run.sh: building (native preset)..." >&2
-cmake --preset native >build-configure.log 2>&1 || { cat build-configure.log >&2; exit 1; }
-rm -f build-configure.log
-cmake --build --preset native -j"$(nproc)" --target velmo >&2
+# The program, the plug-in, Glide, the platform layer and the textures; no tests.
+dir=build/run
+echo "run.sh: building into $dir ..." >&2
+mkdir -p "$dir"
+cmake --preset native -B "$dir" -DVELMO_BUILD_TESTS=OFF -DVELMO_BUILD_BENCH=OFF \
+  >"$dir/configure.log" 2>&1 || { cat "$dir/configure.log" >&2; exit 1; }
+cmake --build "$dir" -j"$(nproc)" >&2
 
 if [ $# -gt 0 ]; then
-  exec build/native/out/velmo "$@"
+  exec "$dir/out/velmo" "$@"
 fi
-exec bash scripts/run-demo.sh build/native
+exec bash scripts/run-demo.sh "$dir"
