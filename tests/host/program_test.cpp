@@ -1,0 +1,242 @@
+// The velmo program end to end: videos, PNG frames and snapshots checked with
+// FFmpeg's own tools, every error a user can meet, and the window under Xvfb.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+
+namespace {
+
+const std::string kVelmo = VELMO_OUTPUT_DIR "/velmo";
+
+// A folder of its own for each test, and HOME inside it, so nothing the
+// program writes lands outside.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/velmo-program-XXXXXX";
+    ASSERT_TRUE(mkdtemp(pattern));
+    dir = pattern;
+    if (access(kVelmo.c_str(), X_OK) != 0) GTEST_SKIP() << kVelmo << " is not built";
+  }
+  void TearDown() override {
+    if (!HasFailure()) runProgram("rm -rf " + shellQuote(dir));
+  }
+
+  // velmo with the given arguments, headless unless `display` is given.
+  ProgramResult velmo(const std::string& arguments, const std::string& environment = "env -u DISPLAY -u WAYLAND_DISPLAY") {
+    return runProgram(environment + " HOME=" + shellQuote(dir) + " " + shellQuote(kVelmo) + " " + arguments);
+  }
+
+  // Two seconds: a 110 Hz bass pulsing four times a second and a 3 kHz tone.
+  std::string writeSong(const std::string& name = "song.wav") {
+    std::string path = dir + "/" + name;
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    sf_set_string(file, SF_STR_ARTIST, "Tester");
+    sf_set_string(file, SF_STR_TITLE, "Pulse");
+    std::vector<float> frames(2 * 88200);
+    for (int i = 0; i < 88200; ++i) {
+      double t = i / 44100.0;
+      double pulse = std::exp(-std::fmod(t, 0.25) * 12);
+      frames[2 * i] = static_cast<float>(0.6 * pulse * std::sin(2 * M_PI * 110 * t));
+      frames[2 * i + 1] = static_cast<float>(0.2 * std::sin(2 * M_PI * 3000 * t));
+    }
+    sf_writef_float(file, frames.data(), 88200);
+    sf_close(file);
+    return path;
+  }
+
+  std::string dir;
+};
+
+// ffprobe's "key=value" lines for the streams and the format.
+std::multimap<std::string, std::string> probe(const std::string& path) {
+  ProgramResult result = runProgram(
+      "ffprobe -v error -count_frames -show_entries "
+      "stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_frames:format=duration "
+      "-of default=noprint_wrappers=1 " + shellQuote(path), 120);
+  std::multimap<std::string, std::string> values;
+  std::istringstream lines(result.output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t equals = line.find('=');
+    if (equals != std::string::npos) values.emplace(line.substr(0, equals), line.substr(equals + 1));
+  }
+  return values;
+}
+
+bool has(const std::multimap<std::string, std::string>& values, const std::string& key, const std::string& value) {
+  auto range = values.equal_range(key);
+  for (auto it = range.first; it != range.second; ++it)
+    if (it->second == value) return true;
+  return false;
+}
+
+// Share of pixels of an image (any format FFmpeg reads; for a video, the frame
+// at `seconds`) brighter than black, 0..1; -1 when it cannot be decoded.
+double litShare(const std::string& path, double seconds = -1, int* width = nullptr, int* height = nullptr) {
+  std::string seek = seconds >= 0 ? "-ss " + std::to_string(seconds) + " " : "";
+  ProgramResult raw = runProgram("ffmpeg -v quiet " + seek + "-i " + shellQuote(path) +
+                                 " -frames:v 1 -f rawvideo -pix_fmt rgb24 -", 120);
+  if (raw.status != 0 || raw.output.size() < 3) return -1;
+  size_t lit = 0, pixels = raw.output.size() / 3;
+  for (size_t i = 0; i < pixels; ++i) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(raw.output.data()) + 3 * i;
+    if (std::max({p[0], p[1], p[2]}) > 48) ++lit;
+  }
+  if (width || height) {
+    auto values = probe(path);
+    if (width) *width = values.count("width") ? std::stoi(values.find("width")->second) : 0;
+    if (height) *height = values.count("height") ? std::stoi(values.find("height")->second) : 0;
+  }
+  return static_cast<double>(lit) / pixels;
+}
+
+struct VideoCase {
+  int scale;
+  int fps;
+  double seconds;  // < 0: the whole two-second song
+};
+
+class RenderVideo : public ProgramTest, public ::testing::WithParamInterface<VideoCase> {};
+
+TEST_P(RenderVideo, WritesH264AndAacAtTheAskedRateSizeAndLength) {
+  if (!toolAvailable("ffprobe") || !toolAvailable("ffmpeg")) GTEST_SKIP() << "ffprobe/ffmpeg not installed";
+  const VideoCase& c = GetParam();
+  std::string song = writeSong();
+  std::string video = dir + "/out.mp4";
+  std::string arguments = "render " + shellQuote(song) + " -o " + shellQuote(video) + " -q --scale " +
+                          std::to_string(c.scale) + " --fps " + std::to_string(c.fps);
+  if (c.seconds >= 0) arguments += " --seconds " + std::to_string(c.seconds);
+  ProgramResult result = velmo(arguments);
+  ASSERT_EQ(result.status, 0) << result.output;
+  EXPECT_NE(result.output.find("wrote"), std::string::npos) << result.output;
+
+  auto values = probe(video);
+  double seconds = c.seconds >= 0 ? c.seconds : 2.0;
+  EXPECT_TRUE(has(values, "codec_name", "h264"));
+  EXPECT_TRUE(has(values, "codec_name", "aac"));
+  EXPECT_TRUE(has(values, "width", std::to_string(640 * c.scale)));
+  EXPECT_TRUE(has(values, "height", std::to_string(480 * c.scale)));
+  EXPECT_TRUE(has(values, "r_frame_rate", std::to_string(c.fps) + "/1"));
+  EXPECT_TRUE(has(values, "nb_read_frames", std::to_string(static_cast<int>(std::floor(seconds * c.fps)))));
+  ASSERT_TRUE(values.count("duration"));
+  EXPECT_NEAR(std::stod(values.find("duration")->second), seconds, 0.1);
+
+  // A decoded frame shows the picture, not a black screen.
+  double lit = litShare(video, seconds / 2);
+  EXPECT_GT(lit, 0.01) << "frame at " << seconds / 2 << " s is black";
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, RenderVideo,
+                         ::testing::Values(VideoCase{1, 75, -1}, VideoCase{2, 30, 1.0}),
+                         [](const ::testing::TestParamInfo<VideoCase>& info) {
+                           return "scale" + std::to_string(info.param.scale) + "_fps" + std::to_string(info.param.fps);
+                         });
+
+TEST_F(ProgramTest, RendersPngFramesIntoAFolder) {
+  std::string frames = dir + "/frames";
+  ProgramResult result = velmo("render " + shellQuote(writeSong()) + " -o " + shellQuote(frames + "/") + " -q --seconds 0.2");
+  ASSERT_EQ(result.status, 0) << result.output;
+  for (int i = 0; i < 15; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame%06d.png", i);
+    EXPECT_EQ(access((frames + name).c_str(), R_OK), 0) << name;
+  }
+  EXPECT_NE(access((frames + "/frame000015.png").c_str(), F_OK), 0) << "0.2 s at 75/s is 15 frames";
+  if (!toolAvailable("ffmpeg")) return;
+  int width = 0, height = 0;
+  EXPECT_GT(litShare(frames + "/frame000014.png", -1, &width, &height), 0.01);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
+}
+
+TEST_F(ProgramTest, SnapshotIsTheFrameAtThatMoment) {
+  std::string png = dir + "/snap.png";
+  ProgramResult result = velmo("snapshot --at 1.5 -o " + shellQuote(png));  // the demo track
+  ASSERT_EQ(result.status, 0) << result.output;
+  if (!toolAvailable("ffmpeg")) return;
+  int width = 0, height = 0;
+  EXPECT_GT(litShare(png, -1, &width, &height), 0.01);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
+
+  // The same moment of a video rendered at the same rate is the same picture.
+  std::string frames = dir + "/frames/";
+  ASSERT_EQ(velmo("render -o " + shellQuote(frames) + " -q --seconds 1.52").status, 0);
+  ProgramResult compare = runProgram("cmp " + shellQuote(png) + " " + shellQuote(frames + "frame000112.png"));
+  EXPECT_EQ(compare.status, 0) << "snapshot at 1.5 s differs from frame 112 of the render";
+}
+
+struct ErrorCase {
+  const char* name;
+  std::string arguments;  // $DIR stands for the test's folder, $OUT for the build output
+  int status;
+  std::string message;
+};
+
+class ProgramErrors : public ProgramTest, public ::testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(ProgramErrors, SaysWhatIsWrongAndExitsNonZero) {
+  std::string arguments = GetParam().arguments;
+  for (auto [key, value] : {std::pair<std::string, std::string>{"$DIR", dir}, {"$OUT", VELMO_OUTPUT_DIR}}) {
+    for (size_t at; (at = arguments.find(key)) != std::string::npos;) arguments.replace(at, key.size(), value);
+  }
+  std::ofstream(dir + "/garbage.wav") << std::string(4000, 'x');
+  std::ofstream(dir + "/notes.txt") << "not a plug-in\n";
+  ASSERT_EQ(symlink("/dev/full", (dir + "/full.mp4").c_str()), 0);
+  ProgramResult result = velmo(arguments);
+  EXPECT_EQ(result.status, GetParam().status) << result.output;
+  EXPECT_NE(result.output.find(GetParam().message), std::string::npos) << result.output;
+  EXPECT_EQ(result.output.find("Segmentation"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProgramErrors,
+    ::testing::Values(
+        ErrorCase{"MissingAudioFile", "render $DIR/none.ogg -o $DIR/x.mp4", 1, "No such file or directory"},
+        ErrorCase{"CorruptAudioFile", "render $DIR/garbage.wav -o $DIR/x.mp4", 1, "not an audio file"},
+        ErrorCase{"FolderAsAudioFile", "snapshot $DIR --at 0 -o $DIR/x.png", 1, "is a folder"},
+        ErrorCase{"TextFileAsPlugin", "--plugin $DIR/notes.txt render -o $DIR/x.mp4", 1,
+                  "not a Winamp visualization plug-in"},
+        ErrorCase{"LibraryWithoutExport", "--plugin $OUT/libvelmo_win32.so render -o $DIR/x.mp4", 1,
+                  "no winampVisGetHeader"},
+        ErrorCase{"MissingPlugin", "--plugin $DIR/vis_none.so render -o $DIR/x.mp4", 1, "no such plug-in file"},
+        ErrorCase{"NoDisplay", "play --mute", 1, "no display"},
+        ErrorCase{"DiskFull", "render --seconds 1 -q -o $DIR/full.mp4", 1, "No space left on device"},
+        ErrorCase{"NoSuchOutputFolder", "render --seconds 1 -q -o $DIR/no/such/x.mp4", 1, "No such file or directory"},
+        ErrorCase{"UnknownVideoFormat", "render --seconds 1 -q -o $DIR/x.xyz", 1, "cannot tell the video format"},
+        ErrorCase{"PngIntoFullDisk", "snapshot --at 0 -o /dev/full", 1, "/dev/full"},
+        ErrorCase{"SnapshotPastTheEnd", "snapshot --at 61 -o $DIR/x.png", 1, "beyond the end"},
+        ErrorCase{"MissingOutput", "render", 2, "--output is required"},
+        ErrorCase{"ScaleOutOfRange", "render -o $DIR/x.mp4 --scale 5", 2, "--scale"}),
+    [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ProgramTest, NoDisplayMessageSuggestsRendering) {
+  ProgramResult result = velmo("play --mute");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.output.find("velmo render FILE -o video.mp4"), std::string::npos) << result.output;
+}
+
+TEST_F(ProgramTest, EveryCommandHasHelp) {
+  for (const char* command : {"", "play", "render", "snapshot", "live", "config"}) {
+    ProgramResult result = velmo(std::string(command) + " --help");
+    EXPECT_EQ(result.status, 0) << command;
+    EXPECT_NE(result.output.find("Usage:"), std::string::npos) << command << ": " << result.output;
+  }
+}
+
+}  // namespace
