@@ -73,7 +73,7 @@ bool writeFileReplacing(const std::string& path, const std::string& bytes) {
 size_t copyTruncated(char* buffer, size_t size, std::string_view text) {
   if (size == 0) return 0;
   const size_t count = std::min(text.size(), size - 1);
-  std::memcpy(buffer, text.data(), count);
+  if (count > 0) std::memcpy(buffer, text.data(), count);  // an empty view may have no data at all
   buffer[count] = '\0';
   return count;
 }
