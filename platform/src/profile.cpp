@@ -137,6 +137,7 @@ size_t listKeys(const IniDocument& document, std::string_view sectionName, char*
     }
     *out = '\0';
     if (room <= 1) {
+      if (out == buffer) return 0;  // a one-byte buffer holds only the terminator
       out[-1] = '\0';
       return size - 2;
     }
