@@ -22,6 +22,13 @@ std::string storedText(const WindowPtr& window) {
   return window->text;
 }
 
+// Copies the caption under the lock without a temporary string: hosts read
+// the caption every frame, and the frame path allocates nothing.
+int copyStoredText(const WindowPtr& window, LPSTR buffer, int size) {
+  std::lock_guard<std::recursive_mutex> lock(registryMutex());
+  return copyBounded(window->text, buffer, size);
+}
+
 void storeText(HWND handle, LPCSTR text) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
   if (WindowPtr window = findWindow(handle)) window->text = text ? text : "";
@@ -47,8 +54,8 @@ extern "C" LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
       storeText(window, reinterpret_cast<LPCSTR>(lParam));
       return TRUE;
     case WM_GETTEXT:
-      return copyBounded(storedText(found), reinterpret_cast<LPSTR>(lParam),
-                         static_cast<int>(std::min<WPARAM>(wParam, 0x7fffffff)));
+      return copyStoredText(found, reinterpret_cast<LPSTR>(lParam),
+                            static_cast<int>(std::min<WPARAM>(wParam, 0x7fffffff)));
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(storedText(found).size());
     case WM_ACTIVATE:
@@ -75,7 +82,7 @@ extern "C" int GetWindowTextA(HWND window, LPSTR text, int maxCount) {
                                         reinterpret_cast<LPARAM>(text));
     return static_cast<int>(std::clamp<LRESULT>(copied, 0, maxCount - 1));
   }
-  return copyBounded(storedText(found), text, maxCount);
+  return copyStoredText(found, text, maxCount);
 }
 
 extern "C" int GetWindowTextLengthA(HWND window) {
