@@ -95,6 +95,7 @@ VideoEncoder::VideoEncoder() = default;
 VideoEncoder::~VideoEncoder() = default;
 
 bool VideoEncoder::open(const std::string& path, const VideoSettings& settings, std::string* error) {
+  av_log_set_level(AV_LOG_ERROR);  // the encoders' chatter is not for users
   state_ = std::make_unique<State>();
   State& s = *state_;
   s.path = path;

@@ -27,8 +27,11 @@ BOOL CALLBACK findOwnedWindow(HWND window, LPARAM param) {
 VisSession::~VisSession() {
   stop();
   vglSetPresenter(nullptr, nullptr);
-  unloadVis(&vis_);
+  // The plug-in's display window is owned by ours and goes with it; its
+  // procedure lives in the plug-in, so the library is unloaded only after.
   destroyHostWindow(hostWindow_);
+  pumpMessages();
+  unloadVis(&vis_);
 }
 
 bool VisSession::open(const std::string& pluginPath, HostControls* controls, std::string* error) {
