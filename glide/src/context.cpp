@@ -51,6 +51,7 @@ static bool envFlag(const char *name) {
 void readEnvironment(Settings &settings) {
   settings.noBoard = envFlag("VELMO_GLIDE_NO_BOARD");
   settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
+  settings.referencePath = envFlag("VELMO_GLIDE_REFERENCE");
   if (envFlag("VELMO_GLIDE_DITHER")) settings.dither = true;
   if (const char *scale = std::getenv("VELMO_GLIDE_SCALE")) {
     int factor = std::atoi(scale);

@@ -42,6 +42,7 @@ struct Settings {
   FxU32 textureMemory = 2u * 1024u * 1024u;
   bool noBoard = false;
   bool strictAux = false;  // honour "no aux buffer" literally: no depth test
+  bool referencePath = false;  // always the reference pixel path (for tests)
 };
 
 struct Context {

@@ -78,7 +78,7 @@ void drawTriangle(const GrVertex *va, const GrVertex *vb, const GrVertex *vc) {
   tri.sow = makePlane(p, va->tmuvtx[0].sow, vb->tmuvtx[0].sow, vc->tmuvtx[0].sow, det);
   tri.tow = makePlane(p, va->tmuvtx[0].tow, vb->tmuvtx[0].tow, vc->tmuvtx[0].tow, det);
 
-  SpanFunction shade = chooseFastSpan(tri);
+  SpanFunction shade = ctx.settings.referencePath ? nullptr : chooseFastSpan(tri);
   if (!shade) shade = shadeSpanGeneric;
 
   // Counter-clockwise order for the rasterizer.
