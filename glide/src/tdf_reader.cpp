@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "record.h"
 #include "texture_format.h"
 
 namespace {
@@ -239,6 +240,7 @@ void toHostOrder(void* texels, FxU32 bytes, int texelSize) {
 extern "C" {
 
 FX_ENTRY FxBool FX_CALL gu3dfGetInfo(const char* filename, Gu3dfInfo* info) {
+  glide::recordText("gu3dfGetInfo", filename);
   if (!info) return FXFALSE;
   ParsedHeader parsed;
   if (!openChecked(filename, &parsed)) return FXFALSE;
@@ -248,6 +250,7 @@ FX_ENTRY FxBool FX_CALL gu3dfGetInfo(const char* filename, Gu3dfInfo* info) {
 }
 
 FX_ENTRY FxBool FX_CALL gu3dfLoad(const char* filename, Gu3dfInfo* info) {
+  glide::recordText("gu3dfLoad", filename);
   if (!info || !info->data) return FXFALSE;
   ParsedHeader parsed;
   File file = openChecked(filename, &parsed);
