@@ -120,8 +120,11 @@ std::vector<HWND> createControls(HWND dialog, HINSTANCE instance,
   std::vector<HWND> controls;
   for (int i = 0; i < dialogTemplate.itemCount; ++i) {
     const VelmoDialogItem& item = dialogTemplate.items[i];
+    // As Win32's dialog manager: a border becomes a sunken client edge.
+    const DWORD style = item.style & ~static_cast<DWORD>(WS_BORDER);
+    const DWORD exStyle = (item.style & WS_BORDER) ? WS_EX_CLIENTEDGE : 0;
     HWND control = CreateWindowExA(
-        0, item.className, item.text, item.style, unitsToPixelsX(item.x),
+        exStyle, item.className, item.text, style, unitsToPixelsX(item.x),
         unitsToPixelsY(item.y), unitsToPixelsX(item.width), unitsToPixelsY(item.height), dialog,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
     controls.push_back(control);
@@ -323,6 +326,15 @@ extern "C" void velmoSetDialogHook(VelmoDialogHook hook, void* context) {
   std::lock_guard<std::mutex> lock(settings.mutex);
   settings.hook = hook;
   settings.context = context;
+}
+
+extern "C" BOOL velmoUserClick(HWND control) {
+  // Input never reaches a hidden or disabled window, nor one inside a disabled parent.
+  for (HWND window = control; window; window = GetParent(window)) {
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return FALSE;
+  }
+  SendMessageA(control, BM_CLICK, 0, 0);
+  return TRUE;
 }
 
 extern "C" void velmoSetDialogHeadless(BOOL headless) {

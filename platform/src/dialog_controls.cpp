@@ -44,10 +44,6 @@ void changeState(HWND control, Change change) {
   notifyControlChanged(control);
 }
 
-bool isEnabled(HWND control) {
-  return (GetWindowLongA(control, GWL_STYLE) & WS_DISABLED) == 0;
-}
-
 void notifyParent(HWND control, WORD code) {
   const int id = static_cast<int>(GetWindowLongPtrA(control, GWLP_ID));
   SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, code),
@@ -87,8 +83,9 @@ LRESULT buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case BM_CLICK:
-      // A disabled button takes no clicks, as it gets no mouse input.
-      if (!isEnabled(button) || kind == ControlKind::kGroupBox) return 0;
+      // As Win32, the program's click works on a disabled button too; the
+      // user's clicks never reach one (velmoUserClick, the GTK window).
+      if (kind == ControlKind::kGroupBox) return 0;
       if ((GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
         changeState(button, [](ControlState& s) {
           s.check = s.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;

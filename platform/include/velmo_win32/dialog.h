@@ -82,6 +82,9 @@
 #ifndef WS_DISABLED
 #define WS_DISABLED 0x08000000L
 #endif
+#ifndef WS_EX_CLIENTEDGE
+#define WS_EX_CLIENTEDGE 0x00000200L
+#endif
 #ifndef IDOK
 #define IDOK 1
 #endif

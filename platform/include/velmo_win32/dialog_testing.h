@@ -13,6 +13,10 @@ extern "C" {
 // that is still open once the hook has returned and its messages are
 // handled is cancelled, as if Escape had been pressed.
 void velmoSetDialogHook(VelmoDialogHook hook, void* context);
+// A click by the user: BM_CLICK, but only when the control would get the
+// mouse, that is when it and its parents are visible and enabled. Returns
+// whether the click reached the control.
+BOOL velmoUserClick(HWND control);
 // TRUE: never open a toolkit window, even with a display.
 void velmoSetDialogHeadless(BOOL headless);
 }
