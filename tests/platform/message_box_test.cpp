@@ -1,0 +1,79 @@
+// MessageBoxA without a display: standard error, the test handler, the
+// VELMO_MSGBOX setting, and the default button.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "velmo_win32/testing.h"
+
+namespace {
+
+struct Seen {
+  HWND owner;
+  std::string text;
+  std::string caption;
+  UINT type;
+};
+Seen seen;
+
+int recordAndAnswerRetry(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  seen = {owner, text, caption, type};
+  return IDRETRY;
+}
+
+class MessageBoxes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("VELMO_MSGBOX");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    velmoSetMessageBoxHandler(nullptr);
+  }
+  void TearDown() override {
+    unsetenv("VELMO_MSGBOX");
+    velmoSetMessageBoxHandler(nullptr);
+  }
+};
+
+TEST_F(MessageBoxes, HandlerSeesEverythingAndItsAnswerIsReturned) {
+  HWND owner = reinterpret_cast<HWND>(0x5678);
+  EXPECT_EQ(velmoSetMessageBoxHandler(recordAndAnswerRetry), nullptr);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(owner, "Could not load texture Light.3df", "An ERROR", 0x40), IDRETRY);
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(seen.owner, owner);
+  EXPECT_EQ(seen.text, "Could not load texture Light.3df");
+  EXPECT_EQ(seen.caption, "An ERROR");
+  EXPECT_EQ(seen.type, 0x40u);
+  EXPECT_EQ(printed, "An ERROR: Could not load texture Light.3df\n");
+  EXPECT_EQ(velmoSetMessageBoxHandler(nullptr), recordAndAnswerRetry);
+}
+
+struct HeadlessCase {
+  const char* setting;  // VELMO_MSGBOX, or null for unset
+  UINT type;
+  int answer;
+};
+
+class HeadlessAnswers : public MessageBoxes, public ::testing::WithParamInterface<HeadlessCase> {};
+
+TEST_P(HeadlessAnswers, AnswerWithoutWaiting) {
+  if (GetParam().setting) setenv("VELMO_MSGBOX", GetParam().setting, 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(nullptr, "text", nullptr, GetParam().type), GetParam().answer);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error: text\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, HeadlessAnswers,
+    ::testing::Values(HeadlessCase{nullptr, MB_OK | MB_ICONINFORMATION, IDOK},
+                      HeadlessCase{nullptr, MB_YESNO, IDYES},
+                      HeadlessCase{nullptr, MB_YESNO | MB_DEFBUTTON2, IDNO},
+                      HeadlessCase{nullptr, MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, IDIGNORE},
+                      HeadlessCase{"ok", MB_OK, IDOK}, HeadlessCase{"cancel", MB_OKCANCEL, IDCANCEL},
+                      HeadlessCase{"No", MB_YESNOCANCEL, IDNO},
+                      HeadlessCase{"default", MB_RETRYCANCEL | MB_DEFBUTTON2, IDCANCEL}));
+
+}  // namespace
