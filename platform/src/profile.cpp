@@ -204,6 +204,11 @@ extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def
   }
   if (read != ReadResult::ok) {
     SetLastError(read == ReadResult::missing ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    if (!section) {  // no file, no section names: an empty list
+      returned[0] = '\0';
+      if (size > 1) returned[1] = '\0';
+      return 0;
+    }
     if (!defaultValue) {
       returned[0] = '\0';
       return 0;

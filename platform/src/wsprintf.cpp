@@ -61,6 +61,8 @@ std::string digitsOf(unsigned long long value, unsigned base, bool upper) {
 // Formats one conversion; returns false for an unknown type, which Win32
 // prints as the bare character.
 bool formatOne(const Spec& spec, va_list& args, std::string& out) {
+  // Width and precision never reach past the room left, as in user32.
+  const unsigned room = static_cast<unsigned>(outputLimit - 1 - std::min(out.size(), outputLimit - 1));
   std::string body;   // the characters after any sign or prefix
   std::string front;  // sign or "0x"
   bool numeric = false;
@@ -114,6 +116,8 @@ bool formatOne(const Spec& spec, va_list& args, std::string& out) {
   unsigned width = spec.width;
   unsigned precision = spec.hasPrecision ? spec.precision : 0;
   if (spec.type == 'p') width = 2 * sizeof(void*);
+  width = std::min(width, room);
+  precision = std::min(precision, room);
   const bool zeroPad = (spec.zeroPad || spec.type == 'p') && !spec.leftAlign;
   std::string field;
   if (numeric) {
