@@ -9,6 +9,7 @@
 VisModule* hostModule;
 HWND displayWindow;
 int displayOpen;
+int displayClosing;
 
 void setSinglePrecision() {
 #if defined(__i386__) || defined(__x86_64__)
@@ -70,5 +71,14 @@ int openDisplay(VisModule* module) {
 int closeDisplay(VisModule* module) {
   displayOpen = 0;
   grGlideShutdown();
+  // A popup left over from this run (no Escape) would keep the class
+  // registered, and the host's next visInit would then fail to register it
+  // and end the host. Its end is the host's doing, not the user's: no quit
+  // message for the host's thread.
+  if (displayWindow != 0 && IsWindow(displayWindow)) {
+    displayClosing = 1;
+    DestroyWindow(displayWindow);
+    displayClosing = 0;
+  }
   return UnregisterClassA(DISPLAY_CLASS_NAME, module->dllInstance);
 }

@@ -10,6 +10,8 @@ extern VisModule* hostModule;
 extern HWND displayWindow;
 // Nonzero from a successful openDisplay until Escape or closeDisplay.
 extern int displayOpen;
+// Nonzero while closeDisplay destroys a popup the user did not close.
+extern int displayClosing;
 
 int openDisplay(VisModule* module);
 int closeDisplay(VisModule* module);

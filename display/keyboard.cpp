@@ -12,7 +12,8 @@ static const float platformStep = 1.05f;
 LRESULT CALLBACK displayWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
-      PostQuitMessage(0);
+      if (window == displayWindow) displayWindow = 0;
+      if (!displayClosing) PostQuitMessage(0);
       return 0;
     case WM_KEYDOWN:
       switch (wParam) {

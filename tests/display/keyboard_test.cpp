@@ -50,10 +50,15 @@ struct Keyboard : ::testing::Test {
   }
 
   // Key messages waiting in the host window's queue (taken, not handled).
+  // PeekMessageA hands out WM_QUIT whatever the filter, so that one stays.
   std::vector<MSG> postedToHost() {
     std::vector<MSG> posted;
     MSG message;
-    while (PeekMessageA(&message, host.window, WM_KEYDOWN, WM_KEYUP, PM_REMOVE)) posted.push_back(message);
+    while (PeekMessageA(&message, host.window, WM_KEYDOWN, WM_KEYUP, PM_NOREMOVE) &&
+           message.message != WM_QUIT) {
+      PeekMessageA(&message, host.window, WM_KEYDOWN, WM_KEYUP, PM_REMOVE);
+      posted.push_back(message);
+    }
     return posted;
   }
 };
@@ -113,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, ForwardedKey,
 
 struct HandledKey : Keyboard, ::testing::WithParamInterface<int> {};
 
-// The five handled keys keep their key-down but still pass the key-up on.
+// The four letter keys keep their key-down but still pass the key-up on.
 TEST_P(HandledKey, OnlyTheKeyUpIsPosted) {
   WPARAM key = (WPARAM)GetParam();
   press(WM_KEYDOWN, key);
@@ -124,23 +129,24 @@ TEST_P(HandledKey, OnlyTheKeyUpIsPosted) {
   EXPECT_EQ(posted[0].wParam, key);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, HandledKey, ::testing::Values('A', 'D', 'F', 'G', VK_ESCAPE));
+INSTANTIATE_TEST_SUITE_P(Keys, HandledKey, ::testing::Values('A', 'D', 'F', 'G'));
 
 TEST_F(Keyboard, EscapeClosesTheDisplay) {
   displayOpen = 1;
+  HWND popup = displayWindow;
   std::vector<std::string> calls;
   {
     vgl::CallRecorder recorder;
     EXPECT_EQ(press(WM_KEYDOWN, VK_ESCAPE), 0);
     calls = recorder.names();
   }
-  EXPECT_FALSE(IsWindow(displayWindow));
+  EXPECT_FALSE(IsWindow(popup));
   EXPECT_EQ(displayOpen, 0);
   EXPECT_EQ(calls, std::vector<std::string>{"grGlideShutdown"});
-  EXPECT_TRUE(postedToHost().empty());
   MSG message;
   ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(message.wParam, 0u);
+  EXPECT_TRUE(postedToHost().empty());
 }
 
 }  // namespace

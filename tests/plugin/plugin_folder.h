@@ -20,6 +20,7 @@
 
 #include <glide.h>
 #include <velmo_glide.h>
+#include <velmo_win32/testing.h>
 
 namespace plugintest {
 
@@ -123,7 +124,8 @@ struct HostWindow {
 
 // What a child process did: exit status (or -signal), its standard output
 // and error, and the events the fixtures saw in order ("glide <call>",
-// "box ..." and what the test body reports itself).
+// "box ..." for message boxes, line feeds shown as \n, and what the test
+// body reports itself).
 struct ChildRun {
   int status = 0;
   std::string out, err;
@@ -172,6 +174,14 @@ inline void FX_CALL recordGlideCall(const VglCall* call, void*) {
   childEvent(text);
 }
 
+inline int recordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  std::ostringstream event;
+  event << "box owner " << (void*)owner << " caption " << caption << " style " << type << " text ";
+  for (const char* c = text; *c; c++) event << (*c == '\n' ? std::string("\\n") : std::string(1, *c));
+  childEvent(event.str());
+  return IDOK;
+}
+
 // Runs body in a forked child; its exit status is what body ends with (0 if
 // it returns). Glide calls are recorded as events from the start.
 inline ChildRun runChild(const std::function<void()>& body) {
@@ -188,6 +198,7 @@ inline ChildRun runChild(const std::function<void()>& body) {
     close(eventPipe[0]);
     eventFd() = eventPipe[1];
     vglRecordBegin(recordGlideCall, nullptr);
+    velmoSetMessageBoxHandler(recordMessageBox);
     body();
     fflush(stdout);
     _exit(0);

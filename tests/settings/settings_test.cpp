@@ -96,7 +96,8 @@ TEST_F(Settings, SaveThenLoadGivesTheSameFlags) {
     for (int i = 0; i < 11; i++) *kFlags[i] = (bits >> i) & 1;
     saveSettings(&module);
     for (const std::string& line : iniLines()) {
-      if (line != kSection) EXPECT_TRUE(line.back() == '0' || line.back() == '1') << line;
+      if (line == kSection) continue;
+      EXPECT_TRUE(line.back() == '0' || line.back() == '1') << line;
     }
     setAll((bits & 1) ? 0 : 1);
     loadSettings(&module);
