@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -27,6 +28,11 @@ class ProgramTest : public ::testing::Test {
     ASSERT_TRUE(mkdtemp(pattern));
     dir = pattern;
     if (access(kVelmo.c_str(), X_OK) != 0) GTEST_SKIP() << kVelmo << " is not built";
+  }
+  // The plug-in ends the process when its textures are missing; the picture
+  // tests need them built beside it.
+  void requirePicture() {
+    if (access(VELMO_OUTPUT_DIR "/Light.3df", R_OK) != 0) GTEST_SKIP() << "the plug-in's textures are not built";
   }
   void TearDown() override {
     if (!HasFailure()) runProgram("rm -rf " + shellQuote(dir));
@@ -105,16 +111,31 @@ double litShare(const std::string& path, double seconds = -1, int* width = nullp
   return static_cast<double>(lit) / pixels;
 }
 
+// Mean brightness (0..255) of rows [firstRow, lastRow) of an image.
+double meanBrightness(const std::string& path, int firstRow, int lastRow) {
+  int width = 0, height = 0;
+  litShare(path, -1, &width, &height);
+  ProgramResult raw = runProgram("ffmpeg -v quiet -i " + shellQuote(path) + " -f rawvideo -pix_fmt gray -", 60);
+  if (width <= 0 || raw.output.size() < static_cast<size_t>(width) * height) return -1;
+  double sum = 0;
+  for (int y = firstRow; y < lastRow; ++y)
+    for (int x = 0; x < width; ++x) sum += static_cast<unsigned char>(raw.output[static_cast<size_t>(y) * width + x]);
+  return sum / (static_cast<double>(width) * (lastRow - firstRow));
+}
+
 struct VideoCase {
   int scale;
   int fps;
   double seconds;  // < 0: the whole two-second song
 };
 
+void PrintTo(const VideoCase& c, std::ostream* out) { *out << "scale " << c.scale << ", " << c.fps << " fps"; }
+
 class RenderVideo : public ProgramTest, public ::testing::WithParamInterface<VideoCase> {};
 
 TEST_P(RenderVideo, WritesH264AndAacAtTheAskedRateSizeAndLength) {
   if (!toolAvailable("ffprobe") || !toolAvailable("ffmpeg")) GTEST_SKIP() << "ffprobe/ffmpeg not installed";
+  requirePicture();
   const VideoCase& c = GetParam();
   std::string song = writeSong();
   std::string video = dir + "/out.mp4";
@@ -148,6 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, RenderVideo,
                          });
 
 TEST_F(ProgramTest, RendersPngFramesIntoAFolder) {
+  requirePicture();
   std::string frames = dir + "/frames";
   ProgramResult result = velmo("render " + shellQuote(writeSong()) + " -o " + shellQuote(frames + "/") + " -q --seconds 0.2");
   ASSERT_EQ(result.status, 0) << result.output;
@@ -165,6 +187,7 @@ TEST_F(ProgramTest, RendersPngFramesIntoAFolder) {
 }
 
 TEST_F(ProgramTest, SnapshotIsTheFrameAtThatMoment) {
+  requirePicture();
   std::string png = dir + "/snap.png";
   ProgramResult result = velmo("snapshot --at 1.5 -o " + shellQuote(png));  // the demo track
   ASSERT_EQ(result.status, 0) << result.output;
@@ -187,6 +210,8 @@ struct ErrorCase {
   int status;
   std::string message;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.arguments; }
 
 class ProgramErrors : public ProgramTest, public ::testing::WithParamInterface<ErrorCase> {};
 
@@ -229,6 +254,43 @@ TEST_F(ProgramTest, NoDisplayMessageSuggestsRendering) {
   ProgramResult result = velmo("play --mute");
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.output.find("velmo render FILE -o video.mp4"), std::string::npos) << result.output;
+}
+
+// Under Xvfb: the window shows the picture; F pushes the platform away (the
+// bottom of the picture darkens); Escape closes the display (black); Q, which
+// the closed display no longer takes, reaches the main window and quits.
+TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
+  for (const char* tool : {"xvfb-run", "xdotool", "import", "ffmpeg"})
+    if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
+  requirePicture();
+  std::string script = dir + "/session.sh";
+  std::ofstream(script) << "w=\n"
+                           "for i in $(seq 100); do w=$(xdotool search --name velmo | head -1); [ -n \"$w\" ] && break; sleep 0.1; done\n"
+                           "sleep 3\n"
+                           "xdotool getwindowname \"$w\" > caption.txt\n"
+                           "import -window \"$w\" playing.png\n"
+                           "xdotool key --window \"$w\" --delay 15 --repeat 40 f\n"
+                           "sleep 1\n"
+                           "import -window \"$w\" pushed.png\n"
+                           "xdotool key --window \"$w\" Escape\n"
+                           "sleep 1\n"
+                           "import -window \"$w\" closed.png\n"
+                           "xdotool key --window \"$w\" q\n";
+  ProgramResult result = runProgram(
+      "cd " + shellQuote(dir) + " && HOME=" + shellQuote(dir) + " xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
+      shellQuote(shellQuote(kVelmo) + " play --mute --seconds 30 > velmo.log 2>&1 & pid=$!; sh session.sh; "
+                 "wait $pid; echo exit=$?"), 120);
+  EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
+  std::ifstream captionFile(dir + "/caption.txt");
+  std::string caption((std::istreambuf_iterator<char>(captionFile)), std::istreambuf_iterator<char>());
+  EXPECT_NE(caption.find("1. Velmo - Demo"), std::string::npos) << caption;
+
+  double playing = litShare(dir + "/playing.png");
+  EXPECT_GT(playing, 0.2) << "the window should show the picture";
+  double bottomBefore = meanBrightness(dir + "/playing.png", 440, 480);
+  double bottomAfter = meanBrightness(dir + "/pushed.png", 440, 480);
+  EXPECT_LT(bottomAfter, bottomBefore * 0.7) << "F should move the platform away from the bottom of the picture";
+  EXPECT_LT(litShare(dir + "/closed.png"), 0.001) << "Escape should close the display";
 }
 
 TEST_F(ProgramTest, EveryCommandHasHelp) {

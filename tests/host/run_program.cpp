@@ -7,7 +7,7 @@
 
 ProgramResult runProgram(const std::string& command, int timeoutSeconds) {
   ProgramResult result;
-  std::string line = "timeout -k 5 " + std::to_string(timeoutSeconds) + " " + command + " 2>&1";
+  std::string line = "timeout -k 5 " + std::to_string(timeoutSeconds) + " sh -c " + shellQuote(command) + " 2>&1";
   FILE* pipe = popen(line.c_str(), "r");
   if (!pipe) return result;
   char buffer[4096];
@@ -19,7 +19,7 @@ ProgramResult runProgram(const std::string& command, int timeoutSeconds) {
 }
 
 bool toolAvailable(const char* name) {
-  return runProgram(std::string("command -v ") + name, 10).status == 0;
+  return runProgram(std::string("which ") + name + " >/dev/null", 10).status == 0;
 }
 
 std::string shellQuote(const std::string& text) {
