@@ -22,7 +22,13 @@ window.velmo-dialog, window.velmo-dialog * {
 window.velmo-dialog button { min-height: 0; min-width: 0; padding: 0 4px; }
 window.velmo-dialog checkbutton { min-height: 0; padding: 0; }
 window.velmo-dialog check { min-width: 11px; min-height: 11px; margin: 0 4px 0 0; }
-window.velmo-dialog scrollbar slider { min-height: 6px; min-width: 6px; }
+window.velmo-dialog scrollbar {
+  -GtkScrollbar-has-backward-stepper: true;
+  -GtkScrollbar-has-forward-stepper: true;
+}
+window.velmo-dialog scrollbar slider {
+  min-height: 10px; min-width: 10px; border-radius: 0; background-color: #c8c8c8;
+}
 window.velmo-dialog frame > label { padding: 0 2px; }
 )css";
 
