@@ -91,7 +91,13 @@ void forgetFocusAndActivation(HWND window) {
 extern "C" BOOL ShowWindow(HWND window, int command) {
   WindowPtr found = findWindowOrFail(window);
   if (!found) return FALSE;
-  const bool wasVisible = found->visible;
+  bool wasVisible;
+  HWND owner;
+  {
+    std::lock_guard<std::recursive_mutex> lock(registryMutex());
+    wasVisible = found->visible;
+    owner = found->owner;
+  }
   auto queue = queueOf(found->threadId);
 
   if (command == SW_HIDE) {
@@ -110,7 +116,7 @@ extern "C" BOOL ShowWindow(HWND window, int command) {
     }
     if (active == window) {
       deactivate(*queue);
-      if (found->owner && IsWindowVisible(found->owner)) activateWindow(found->owner);
+      if (owner && IsWindowVisible(owner)) activateWindow(owner);
     } else if (isSelfOrDescendant(window, focus)) {
       changeFocus(*queue, nullptr);
     }

@@ -133,10 +133,14 @@ extern "C" BOOL DestroyWindow(HWND window) {
     SetLastError(ERROR_ACCESS_DENIED);  // only the creating thread may destroy a window
     return FALSE;
   }
-  if (found->destroying) return TRUE;  // already on its way out
-
-  const bool wasActive = currentQueue()->active == window;
-  const HWND owner = found->owner;
+  bool wasActive;
+  HWND owner;
+  {
+    std::lock_guard<std::recursive_mutex> lock(registryMutex());
+    if (found->destroying) return TRUE;  // already on its way out
+    wasActive = currentQueue()->active == window;
+    owner = found->owner;
+  }
   markDestroying(window);
   forgetFocusAndActivation(window);
 
