@@ -52,6 +52,7 @@ void readEnvironment(Settings &settings) {
   settings.noBoard = envFlag("VELMO_GLIDE_NO_BOARD");
   settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
   settings.referencePath = envFlag("VELMO_GLIDE_REFERENCE");
+  settings.noAvx2 = envFlag("VELMO_GLIDE_NO_AVX2");
   if (envFlag("VELMO_GLIDE_DITHER")) settings.dither = true;
   if (const char *scale = std::getenv("VELMO_GLIDE_SCALE")) {
     int factor = std::atoi(scale);

@@ -43,6 +43,7 @@ struct Settings {
   bool noBoard = false;
   bool strictAux = false;  // honour "no aux buffer" literally: no depth test
   bool referencePath = false;  // always the reference pixel path (for tests)
+  bool noAvx2 = false;         // the portable fast path even where AVX2 is present
 };
 
 struct Context {

@@ -127,34 +127,42 @@ void shadeSpanGeneric(const Triangle &tri, int y, int x0, int x1) {
   const Rgba constantRgba = unpack(constant);
   const FxU32 chroma = toArgb(s.chromaValue) & 0xFFFFFF;
   const float tpu = tri.texture ? tri.texture->texelsPerUnit : 0.0f;
+  const float oow0 = tri.oow.spanStart(x0, y), sow0 = tri.sow.spanStart(x0, y),
+              tow0 = tri.tow.spanStart(x0, y);
+  const float r0 = tri.r.spanStart(x0, y), g0 = tri.g.spanStart(x0, y),
+              b0 = tri.b.spanStart(x0, y), a0 = tri.a.spanStart(x0, y),
+              ooz0 = tri.ooz.spanStart(x0, y);
 
   for (int x = x0; x < x1; ++x) {
-    const float oow = tri.oow.at(x, y);
+    const int i = x - x0;
+    const float oow = along(oow0, tri.oow.stepX, i);
     FxU32 texel = 0xFFFFFFFFu;
     if (tri.needsTexture && tri.texture) {
       const float w = 1.0f / oow;
-      const float sCoord = tri.sow.at(x, y) * w, tCoord = tri.tow.at(x, y) * w;
+      const float sCoord = along(sow0, tri.sow.stepX, i) * w;
+      const float tCoord = along(tow0, tri.tow.stepX, i) * w;
       // Screen derivatives of the level-0 texel coordinates.
-      const float dudx = float(tri.sow.dx - sCoord * tri.oow.dx) * w * tpu;
-      const float dvdx = float(tri.tow.dx - tCoord * tri.oow.dx) * w * tpu;
-      const float dudy = float(tri.sow.dy - sCoord * tri.oow.dy) * w * tpu;
-      const float dvdy = float(tri.tow.dy - tCoord * tri.oow.dy) * w * tpu;
+      const float dudx = (tri.sow.stepX - sCoord * tri.oow.stepX) * w * tpu;
+      const float dvdx = (tri.tow.stepX - tCoord * tri.oow.stepX) * w * tpu;
+      const float dudy = (tri.sow.stepY - sCoord * tri.oow.stepY) * w * tpu;
+      const float dvdy = (tri.tow.stepY - tCoord * tri.oow.stepY) * w * tpu;
       const float rhoX = dudx * dudx + dvdx * dvdx, rhoY = dudy * dudy + dvdy * dvdy;
       texel = sampleTexture(*tri.texture, sCoord * tpu, tCoord * tpu, rhoX > rhoY ? rhoX : rhoY);
     }
     const Rgba tex = unpack(textureCombine(s.textureCombine, texel));
-    auto iterated = [&](const Plane &p) {
-      float v = p.at(x, y);
+    auto iterated = [&](float start, const Plane &p) {
+      float v = along(start, p.stepX, i);
       return v > 0.0f ? (v < 255.0f ? int(v) : 255) : 0;  // NaN -> 0
     };
-    const Rgba iter = {iterated(tri.r), iterated(tri.g), iterated(tri.b), iterated(tri.a)};
+    const Rgba iter = {iterated(r0, tri.r), iterated(g0, tri.g), iterated(b0, tri.b),
+                       iterated(a0, tri.a)};
 
     FxU16 depthValue = 0;
     if (depthTest) {
       if (wBuffer) {
         depthValue = wDepth(oow);
       } else {
-        float z = tri.ooz.at(x, y);
+        float z = along(ooz0, tri.ooz.stepX, i);
         depthValue = FxU16(z > 0.0f ? (z < 65535.0f ? int(z) : 65535) : 0);
       }
     }

@@ -11,12 +11,15 @@ namespace glide {
 
 // An attribute as a plane over buffer pixels: value at the centre of pixel
 // (x, y) = base + dx * x + dy * y, with y a screen row (the window's origin).
+// Along a span the value at pixel x0 + i is spanStart + i * stepX in single
+// precision, the same sum in every pixel path so they agree to the bit.
 struct Plane {
   double base, dx, dy;
-  float at(int x, int y) const { return float(base + dx * x + dy * y); }
-  // Value at the row's pixel x, and the per-pixel step.
-  float rowStart(int x, int y) const { return float(base + dx * x + dy * y); }
+  float stepX, stepY;
+  float spanStart(int x0, int y) const { return float(base + dx * x0 + dy * y); }
 };
+
+inline float along(float start, float step, int i) { return start + float(i) * step; }
 
 struct Triangle {
   Plane r, g, b, a, ooz, oow, sow, tow;

@@ -36,6 +36,8 @@ Plane makePlane(const Point2 p[3], float a0, float a1, float a2, double det) {
   plane.dy = (da2 * d1x - da1 * d2x) / det;
   // Value at the centre of pixel (0, 0).
   plane.base = a0 - plane.dx * (p[0].x - 0.5) - plane.dy * (p[0].y - 0.5);
+  plane.stepX = float(plane.dx);
+  plane.stepY = float(plane.dy);
   return plane;
 }
 

@@ -1,0 +1,251 @@
+// The fast pixel path eight pixels at a time with AVX2 (chosen at run time).
+// Every step repeats the portable version's single-precision arithmetic in
+// the same order, without fused multiply-add, so the pixels are identical.
+#include <immintrin.h>
+
+#include "span_fast.h"
+#include "texture_sample.h"
+
+namespace glide {
+namespace {
+
+struct LevelTable {
+  alignas(32) int32_t offset[16];  // texel offset of each level in storage
+  int widthShift0, heightShift0, lastLevel;
+  bool mipmapped;
+};
+
+void makeLevelTable(const Mipmap &m, LevelTable *table) {
+  for (int i = 0; i < 16; ++i) table->offset[i] = 0;
+  for (int i = 0; i < m.levelCount; ++i)
+    table->offset[i] = int32_t(m.levels[i].texels - m.levels[0].texels);
+  table->widthShift0 = m.levels[0].widthShift;
+  table->heightShift0 = m.levels[0].heightShift;
+  table->lastLevel = m.levelCount - 1;
+  table->mipmapped = m.mipmapMode != GR_MIPMAP_DISABLE && m.levelCount > 1;
+}
+
+inline __m256 along8(__m256 start, __m256 step, __m256 i) {
+  return _mm256_add_ps(start, _mm256_mul_ps(i, step));
+}
+
+// wDepth() for eight values.
+inline __m256i wDepth8(__m256 oow, __m256 w) {
+  const __m256 zero = _mm256_setzero_ps();
+  __m256i exponent = _mm256_sub_epi32(_mm256_srli_epi32(_mm256_castps_si256(w), 23),
+                                      _mm256_set1_epi32(127));
+  __m256i value = _mm256_or_si256(
+      _mm256_slli_epi32(exponent, 12),
+      _mm256_and_si256(_mm256_srli_epi32(_mm256_castps_si256(w), 11), _mm256_set1_epi32(0xFFF)));
+  __m256 nearest = _mm256_cmp_ps(w, _mm256_set1_ps(1.0f), _CMP_NGT_UQ);      // !(w > 1)
+  __m256 farthest = _mm256_cmp_ps(w, _mm256_set1_ps(65536.0f), _CMP_NLT_UQ);  // !(w < 65536)
+  __m256 behind = _mm256_cmp_ps(oow, zero, _CMP_NGT_UQ);                     // !(oow > 0)
+  value = _mm256_andnot_si256(_mm256_castps_si256(nearest), value);
+  value = _mm256_or_si256(_mm256_and_si256(_mm256_castps_si256(farthest), _mm256_set1_epi32(0xFFFF)),
+                          _mm256_andnot_si256(_mm256_castps_si256(farthest), value));
+  value = _mm256_or_si256(_mm256_and_si256(_mm256_castps_si256(behind), _mm256_set1_epi32(0xFFFF)),
+                          _mm256_andnot_si256(_mm256_castps_si256(behind), value));
+  return value;
+}
+
+inline __m256i depthPasses8(GrCmpFnc_t function, __m256i value, __m256i stored) {
+  const __m256i ones = _mm256_set1_epi32(-1);
+  __m256i less = _mm256_cmpgt_epi32(stored, value), greater = _mm256_cmpgt_epi32(value, stored);
+  __m256i equal = _mm256_cmpeq_epi32(value, stored);
+  switch (function) {
+    case GR_CMP_NEVER: return _mm256_setzero_si256();
+    case GR_CMP_LESS: return less;
+    case GR_CMP_EQUAL: return equal;
+    case GR_CMP_LEQUAL: return _mm256_or_si256(less, equal);
+    case GR_CMP_GREATER: return greater;
+    case GR_CMP_NOTEQUAL: return _mm256_xor_si256(equal, ones);
+    case GR_CMP_GEQUAL: return _mm256_or_si256(greater, equal);
+    default: return ones;
+  }
+}
+
+// toFixedTexel() for eight values.
+inline __m256i toFixed8(__m256 texels) {
+  const __m256 limit = _mm256_set1_ps(1073741824.0f);
+  __m256 scaled = _mm256_mul_ps(texels, _mm256_set1_ps(256.0f));
+  __m256 aboveLow = _mm256_cmp_ps(scaled, _mm256_sub_ps(_mm256_setzero_ps(), limit), _CMP_GT_OQ);
+  scaled = _mm256_blendv_ps(_mm256_sub_ps(_mm256_setzero_ps(), limit), scaled, aboveLow);
+  scaled = _mm256_min_ps(scaled, limit);
+  return _mm256_cvttps_epi32(_mm256_floor_ps(scaled));
+}
+
+inline __m256i wrapOrClamp8(__m256i i, __m256i sizeMinusOne, bool clamp) {
+  if (clamp) return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), sizeMinusOne);
+  return _mm256_and_si256(i, sizeMinusOne);
+}
+
+// One channel of the bilinear blend: (top (256 - fv) + bottom fv + 32768) >> 16
+// with top = c00 (256 - fu) + c10 fu, as blendTexels() computes it.
+inline __m256i blendChannel8(__m256i t00, __m256i t10, __m256i t01, __m256i t11, int shift,
+                             __m256i weightsU, __m256i fv, __m256i fvInv) {
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  auto channel = [&](__m256i t) {
+    return _mm256_and_si256(_mm256_srli_epi32(t, shift), byte);
+  };
+  __m256i top = _mm256_madd_epi16(_mm256_or_si256(channel(t00), _mm256_slli_epi32(channel(t10), 16)),
+                                  weightsU);
+  __m256i bottom = _mm256_madd_epi16(
+      _mm256_or_si256(channel(t01), _mm256_slli_epi32(channel(t11), 16)), weightsU);
+  __m256i sum = _mm256_add_epi32(_mm256_mullo_epi32(top, fvInv), _mm256_mullo_epi32(bottom, fv));
+  return _mm256_srli_epi32(_mm256_add_epi32(sum, _mm256_set1_epi32(32768)), 16);
+}
+
+// scale255(c, alpha) for c, alpha in 0..255: (c alpha + 127) / 255, as
+// (q + (q >> 8)) >> 8 with q = c alpha + 128 (exact over this range).
+inline __m256i scale255x8(__m256i c, __m256i alpha) {
+  __m256i q = _mm256_add_epi32(_mm256_mullo_epi16(c, alpha), _mm256_set1_epi32(128));
+  return _mm256_srli_epi32(_mm256_add_epi32(q, _mm256_srli_epi32(q, 8)), 8);
+}
+
+// Shades eight pixels starting at index i0 of the span into colour/depth
+// (which point at those eight pixels); lanes at or past `count` are left
+// alone.
+inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *storage, int i0,
+                   int count, FxU32 *colour, FxU16 *depth) {
+  const Mipmap &m = *f.texture;
+  const __m256 index = _mm256_add_ps(_mm256_set1_ps(float(i0)),
+                                     _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
+  __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+
+  const __m256 oow = along8(_mm256_set1_ps(f.oow0), _mm256_set1_ps(f.oowStepX), index);
+  const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), oow);
+  __m256i depthValue = _mm256_setzero_si256();
+  if (depth) {
+    depthValue = wDepth8(oow, w);
+    __m256i stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(depth)));
+    live = _mm256_and_si256(live, depthPasses8(f.depthFunction, depthValue, stored));
+    if (_mm256_testz_si256(live, live)) return;
+  }
+
+  const __m256 tpu = _mm256_set1_ps(f.tpu);
+  const __m256 s = _mm256_mul_ps(along8(_mm256_set1_ps(f.sow0), _mm256_set1_ps(f.sowStepX), index), w);
+  const __m256 t = _mm256_mul_ps(along8(_mm256_set1_ps(f.tow0), _mm256_set1_ps(f.towStepX), index), w);
+
+  __m256i level = _mm256_setzero_si256();
+  if (levels.mipmapped) {
+    auto derivative = [&](float sowStep, float oowStep, __m256 coord) {
+      __m256 d = _mm256_sub_ps(_mm256_set1_ps(sowStep), _mm256_mul_ps(coord, _mm256_set1_ps(oowStep)));
+      return _mm256_mul_ps(_mm256_mul_ps(d, w), tpu);
+    };
+    __m256 dudx = derivative(f.sowStepX, f.oowStepX, s), dvdx = derivative(f.towStepX, f.oowStepX, t);
+    __m256 dudy = derivative(f.sowStepY, f.oowStepY, s), dvdy = derivative(f.towStepY, f.oowStepY, t);
+    __m256 rhoX = _mm256_add_ps(_mm256_mul_ps(dudx, dudx), _mm256_mul_ps(dvdx, dvdx));
+    __m256 rhoY = _mm256_add_ps(_mm256_mul_ps(dudy, dudy), _mm256_mul_ps(dvdy, dvdy));
+    __m256 rho2 = _mm256_max_ps(rhoX, rhoY);
+    // selectLevel(): frexp's exponent is the biased exponent - 126.
+    __m256i exponent = _mm256_sub_epi32(
+        _mm256_and_si256(_mm256_srli_epi32(_mm256_castps_si256(rho2), 23), _mm256_set1_epi32(0xFF)),
+        _mm256_set1_epi32(126));
+    level = _mm256_srai_epi32(exponent, 1);
+    __m256 magnified = _mm256_cmp_ps(rho2, _mm256_set1_ps(1.0f), _CMP_NGE_UQ);  // !(rho2 >= 1)
+    __m256 huge = _mm256_cmp_ps(rho2, _mm256_set1_ps(1e30f), _CMP_GT_OQ);
+    __m256i last = _mm256_set1_epi32(levels.lastLevel);
+    level = _mm256_blendv_epi8(level, last, _mm256_castps_si256(huge));
+    level = _mm256_andnot_si256(_mm256_castps_si256(magnified), level);
+    level = _mm256_min_epi32(_mm256_max_epi32(level, _mm256_setzero_si256()), last);
+  }
+
+  // Level texel coordinates in 1/256 steps, texel centres at +128.
+  const __m256 levelScale = _mm256_castsi256_ps(
+      _mm256_slli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(127), level), 23));
+  __m256i u = _mm256_sub_epi32(toFixed8(_mm256_mul_ps(_mm256_mul_ps(s, tpu), levelScale)),
+                               _mm256_set1_epi32(128));
+  __m256i v = _mm256_sub_epi32(toFixed8(_mm256_mul_ps(_mm256_mul_ps(t, tpu), levelScale)),
+                               _mm256_set1_epi32(128));
+  const __m256i widthShift = _mm256_max_epi32(
+      _mm256_sub_epi32(_mm256_set1_epi32(levels.widthShift0), level), _mm256_setzero_si256());
+  const __m256i heightShift = _mm256_max_epi32(
+      _mm256_sub_epi32(_mm256_set1_epi32(levels.heightShift0), level), _mm256_setzero_si256());
+  const __m256i one = _mm256_set1_epi32(1);
+  const __m256i widthMask = _mm256_sub_epi32(_mm256_sllv_epi32(one, widthShift), one);
+  const __m256i heightMask = _mm256_sub_epi32(_mm256_sllv_epi32(one, heightShift), one);
+  const __m256i x0 = _mm256_srai_epi32(u, 8), y0 = _mm256_srai_epi32(v, 8);
+  const __m256i fu = _mm256_and_si256(u, _mm256_set1_epi32(255));
+  const __m256i fv = _mm256_and_si256(v, _mm256_set1_epi32(255));
+  const __m256i xa = wrapOrClamp8(x0, widthMask, m.clampS);
+  const __m256i xb = wrapOrClamp8(_mm256_add_epi32(x0, one), widthMask, m.clampS);
+  const __m256i ya = wrapOrClamp8(y0, heightMask, m.clampT);
+  const __m256i yb = wrapOrClamp8(_mm256_add_epi32(y0, one), heightMask, m.clampT);
+  const __m256i base = _mm256_i32gather_epi32(levels.offset, level, 4);
+  const __m256i rowA = _mm256_add_epi32(base, _mm256_sllv_epi32(ya, widthShift));
+  const __m256i rowB = _mm256_add_epi32(base, _mm256_sllv_epi32(yb, widthShift));
+  const int *texels = reinterpret_cast<const int *>(storage);
+  const __m256i t00 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowA, xa), 4);
+  const __m256i t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowA, xb), 4);
+  const __m256i t01 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowB, xa), 4);
+  const __m256i t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowB, xb), 4);
+  const __m256i c256 = _mm256_set1_epi32(256);
+  const __m256i weightsU = _mm256_or_si256(_mm256_sub_epi32(c256, fu), _mm256_slli_epi32(fu, 16));
+  const __m256i fvInv = _mm256_sub_epi32(c256, fv);
+  const __m256i red = blendChannel8(t00, t10, t01, t11, 16, weightsU, fv, fvInv);
+  const __m256i green = blendChannel8(t00, t10, t01, t11, 8, weightsU, fv, fvInv);
+  const __m256i blue = blendChannel8(t00, t10, t01, t11, 0, weightsU, fv, fvInv);
+
+  if (f.chromaKey) {
+    __m256i rgb = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(red, 16), _mm256_slli_epi32(green, 8)), blue);
+    live = _mm256_andnot_si256(_mm256_cmpeq_epi32(rgb, _mm256_set1_epi32(int(f.chromaRgb))), live);
+  }
+
+  // Iterated alpha, clamped: v > 0 ? (v < 255 ? int(v) : 255) : 0.
+  const __m256 av = along8(_mm256_set1_ps(f.a0), _mm256_set1_ps(f.aStepX), index);
+  __m256i alpha = _mm256_cvttps_epi32(_mm256_min_ps(av, _mm256_set1_ps(255.0f)));
+  alpha = _mm256_and_si256(alpha, _mm256_castps_si256(_mm256_cmp_ps(av, _mm256_setzero_ps(), _CMP_GT_OQ)));
+
+  __m256i source = _mm256_or_si256(
+      _mm256_or_si256(_mm256_slli_epi32(scale255x8(red, alpha), 16), _mm256_slli_epi32(scale255x8(green, alpha), 8)),
+      scale255x8(blue, alpha));
+  source = _mm256_or_si256(source, _mm256_slli_epi32(alpha, 24));
+  const __m256i dst = _mm256_maskload_epi32(reinterpret_cast<const int *>(colour), _mm256_cmpgt_epi32(
+      _mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+  __m256i result = _mm256_adds_epu8(source, dst);  // saturating, every channel
+  if (!f.addAlpha)
+    result = _mm256_or_si256(_mm256_and_si256(result, _mm256_set1_epi32(0xFFFFFF)),
+                             _mm256_slli_epi32(alpha, 24));
+  _mm256_maskstore_epi32(reinterpret_cast<int *>(colour), live, result);
+
+  if (depth && f.depthWrite) {
+    // Pack both to 16 bits and merge with what is stored.
+    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(depthValue, depthValue), 0x08);
+    __m256i packedMask = _mm256_permute4x64_epi64(_mm256_packs_epi32(live, live), 0x08);
+    __m128i *target = reinterpret_cast<__m128i *>(depth);
+    __m128i merged = _mm_blendv_epi8(_mm_loadu_si128(target), _mm256_castsi256_si128(packed),
+                                     _mm256_castsi256_si128(packedMask));
+    _mm_storeu_si128(target, merged);
+  }
+}
+
+}  // namespace
+
+void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1) {
+  FastSpan f;
+  prepareFastSpan(tri, y, x0, &f);
+  LevelTable levels;
+  makeLevelTable(*f.texture, &levels);
+  const FxU32 *storage = f.texture->levels[0].texels;
+  const int n = x1 - x0;
+  int i = 0;
+  for (; i + 8 <= n; i += 8)
+    shade8(f, levels, storage, i, 8, f.colour + x0 + i, f.depth ? f.depth + x0 + i : nullptr);
+  if (i < n) {
+    // The last few pixels through a copy, so no load reaches past the row.
+    alignas(32) FxU32 colour[8] = {};
+    alignas(16) FxU16 depth[8] = {};
+    const int rest = n - i;
+    for (int k = 0; k < rest; ++k) {
+      colour[k] = f.colour[x0 + i + k];
+      if (f.depth) depth[k] = f.depth[x0 + i + k];
+    }
+    shade8(f, levels, storage, i, rest, colour, f.depth ? depth : nullptr);
+    for (int k = 0; k < rest; ++k) {
+      f.colour[x0 + i + k] = colour[k];
+      if (f.depth) f.depth[x0 + i + k] = depth[k];
+    }
+  }
+}
+
+}  // namespace glide
