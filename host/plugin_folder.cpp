@@ -77,32 +77,41 @@ std::string defaultPluginPath() {
 }
 
 std::string userWritablePluginPath(const std::string& pluginPath, std::string* note) {
-  std::string folder = folderOf(pluginPath);
-  if (access(folder.c_str(), W_OK) == 0) return pluginPath;
-  std::string userFolder = userPluginFolder();
-  if (userFolder.empty() || !makeFolders(userFolder)) {
-    *note = "cannot create a plug-in folder of your own (" + userFolder + "); settings will not be saved";
+  if (access(folderOf(pluginPath).c_str(), W_OK) == 0) return pluginPath;
+  std::string linked = linkPluginInto(pluginPath, userPluginFolder(), note);
+  if (linked.empty()) {
+    *note += "; settings will not be saved";
     return pluginPath;
   }
+  return linked;
+}
+
+std::string linkPluginInto(const std::string& pluginPath, const std::string& folder, std::string* note) {
+  if (folder.empty() || !makeFolders(folder)) {
+    *note = "cannot create a plug-in folder of your own (" + folder + ")";
+    return "";
+  }
   char resolved[PATH_MAX];
-  if (!realpath(folder.c_str(), resolved)) return pluginPath;
+  DIR* dir = realpath(folderOf(pluginPath).c_str(), resolved) ? opendir(resolved) : nullptr;
+  if (!dir) {
+    *note = "cannot read the plug-in's folder " + folderOf(pluginPath);
+    return "";
+  }
   std::string source = resolved;
-  // The plug-in and the files it reads beside itself (its textures).
-  DIR* dir = opendir(source.c_str());
-  if (!dir) return pluginPath;
   bool ok = true;
+  // The plug-in and the files it reads beside itself (its textures).
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
     if (name == nameOf(pluginPath) || endsWithIgnoringCase(name, ".3df")) {
-      ok = linkTo(source + "/" + name, userFolder + "/" + name) && ok;
+      ok = linkTo(source + "/" + name, folder + "/" + name) && ok;
     }
   }
   closedir(dir);
   if (!ok) {
-    *note = "cannot link the plug-in into " + userFolder + "; settings will not be saved";
-    return pluginPath;
+    *note = "cannot link the plug-in into " + folder;
+    return "";
   }
-  return userFolder + "/" + nameOf(pluginPath);
+  return folder + "/" + nameOf(pluginPath);
 }
 
 }  // namespace velmo

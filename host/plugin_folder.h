@@ -23,4 +23,10 @@ std::string defaultPluginPath();
 // On failure returns `pluginPath` and explains in `note`.
 std::string userWritablePluginPath(const std::string& pluginPath, std::string* note);
 
+// Links the plug-in and the textures beside it into `folder` (created when
+// missing); links left from an older installation are pointed anew, files
+// of the user's own are kept. Returns the plug-in's path in `folder`, or
+// empty with `note` saying why.
+std::string linkPluginInto(const std::string& pluginPath, const std::string& folder, std::string* note);
+
 }  // namespace velmo

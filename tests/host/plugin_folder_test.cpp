@@ -1,0 +1,80 @@
+// The user's own plug-in folder: links to an installed plug-in set, so the
+// plug-in's settings file lands where the user can write.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <fstream>
+#include <string>
+
+#include <windows.h>
+
+#include "host/plugin_folder.h"
+
+namespace velmo {
+namespace {
+
+std::string linkTarget(const std::string& path) {
+  char target[PATH_MAX];
+  ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+  if (length < 0) return "";
+  target[length] = 0;
+  return target;
+}
+
+class PluginFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/velmo-plugins-XXXXXX";
+    ASSERT_TRUE(mkdtemp(pattern));
+    root = pattern;
+    installed = root + "/lib/velmo";
+    ASSERT_EQ(system(("mkdir -p " + installed).c_str()), 0);
+    for (const char* name : {"vis_velmo.so", "Light.3df", "VelmoFont.3DF", "README"})
+      std::ofstream(installed + "/" + name) << name;
+  }
+  void TearDown() override { system(("rm -rf " + root).c_str()); }
+  std::string root, installed;
+};
+
+TEST_F(PluginFolderTest, LinksThePluginAndItsTexturesOnly) {
+  std::string note;
+  std::string mine = root + "/home/.local/share/velmo/plugins";
+  EXPECT_EQ(linkPluginInto(installed + "/vis_velmo.so", mine, &note), mine + "/vis_velmo.so") << note;
+  EXPECT_EQ(linkTarget(mine + "/vis_velmo.so"), installed + "/vis_velmo.so");
+  EXPECT_EQ(linkTarget(mine + "/Light.3df"), installed + "/Light.3df");
+  EXPECT_EQ(linkTarget(mine + "/VelmoFont.3DF"), installed + "/VelmoFont.3DF");
+  EXPECT_NE(access((mine + "/README").c_str(), F_OK), 0);
+
+  // The settings file the plug-in writes beside itself is a real file there.
+  WritePrivateProfileStringA("Velmo", "Reflect", "0", (mine + "/plugin.ini").c_str());
+  EXPECT_EQ(GetPrivateProfileIntA("Velmo", "Reflect", 1, (mine + "/plugin.ini").c_str()), 0u);
+  EXPECT_NE(access((installed + "/plugin.ini").c_str(), F_OK), 0);
+
+  // A second run after an upgrade to another folder points the links anew and
+  // keeps the settings and any texture the user put there.
+  std::string upgraded = root + "/opt/velmo";
+  ASSERT_EQ(system(("mkdir -p " + root + "/opt && cp -r " + installed + " " + upgraded).c_str()), 0);
+  ASSERT_EQ(unlink((mine + "/Light.3df").c_str()), 0);
+  std::ofstream(mine + "/Light.3df") << "the user's own";
+  EXPECT_EQ(linkPluginInto(upgraded + "/vis_velmo.so", mine, &note), mine + "/vis_velmo.so") << note;
+  EXPECT_EQ(linkTarget(mine + "/vis_velmo.so"), upgraded + "/vis_velmo.so");
+  EXPECT_EQ(linkTarget(mine + "/Light.3df"), "");
+  EXPECT_EQ(GetPrivateProfileIntA("Velmo", "Reflect", 1, (mine + "/plugin.ini").c_str()), 0u);
+}
+
+TEST_F(PluginFolderTest, SaysWhyWhenTheFolderCannotBeMade) {
+  std::string note;
+  std::ofstream(root + "/file") << "x";
+  EXPECT_EQ(linkPluginInto(installed + "/vis_velmo.so", root + "/file/plugins", &note), "");
+  EXPECT_NE(note.find(root + "/file/plugins"), std::string::npos) << note;
+}
+
+TEST_F(PluginFolderTest, AWritableFolderIsUsedInPlace) {
+  std::string note;
+  EXPECT_EQ(userWritablePluginPath(installed + "/vis_velmo.so", &note), installed + "/vis_velmo.so");
+  EXPECT_EQ(note, "");
+}
+
+}  // namespace
+}  // namespace velmo
