@@ -293,6 +293,29 @@ TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
   EXPECT_LT(litShare(dir + "/closed.png"), 0.001) << "Escape should close the display";
 }
 
+// Under Xvfb: `velmo config` shows the plug-in's dialog; OK saves the options
+// in plugin.ini beside the plug-in that was loaded.
+TEST_F(ProgramTest, ConfigShowsTheDialogAndOkSavesBesideThePlugin) {
+  for (const char* tool : {"xvfb-run", "xdotool"})
+    if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
+  std::string plugins = dir + "/plugins";
+  ASSERT_EQ(runProgram("mkdir -p " + shellQuote(plugins) + " && cp " VELMO_OUTPUT_DIR "/vis_velmo.so " +
+                       shellQuote(plugins)).status, 0);
+  std::ofstream(dir + "/session.sh") << "for i in $(seq 100); do w=$(xdotool search --name 'Spectrum Setup' | head -1); "
+                                        "[ -n \"$w\" ] && break; sleep 0.1; done\n"
+                                        "sleep 0.5\n"
+                                        "xdotool key --window \"$w\" Return\n";
+  ProgramResult result = runProgram(
+      "cd " + shellQuote(dir) + " && xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
+      shellQuote(shellQuote(kVelmo) + " --plugin plugins/vis_velmo.so config > velmo.log 2>&1 & pid=$!; "
+                 "sh session.sh; wait $pid; echo exit=$?"), 60);
+  EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
+  std::ifstream ini(plugins + "/plugin.ini");
+  std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("SpinToBeat=1"), std::string::npos) << text;
+  EXPECT_NE(text.find("PointedEnds=1"), std::string::npos) << text;
+}
+
 TEST_F(ProgramTest, EveryCommandHasHelp) {
   for (const char* command : {"", "play", "render", "snapshot", "live", "config"}) {
     ProgramResult result = velmo(std::string(command) + " --help");
