@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Spectrum: the bytes given, the rest of the frame keeps last frame's.
     const std::vector<uint8_t> bytes = in.ConsumeBytes<uint8_t>(sizeof pluginModule.spectrumData);
-    std::memcpy(pluginModule.spectrumData, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(pluginModule.spectrumData, bytes.data(), bytes.size());
     pluginModule.render(&pluginModule);
     drainMessages();
   }

@@ -6,7 +6,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <string>
 #include <thread>
+
+#include <windows.h>
+#include <velmo_win32/dialog_testing.h>
 
 #include <velmo_glide.h>
 #include <velmo_glide_recorder.h>
@@ -111,6 +118,89 @@ TEST(HostBehaviour, RenderFromAnotherThread) {
   host.pressKey(VK_SPACE);
   EXPECT_NE(host.popup(), nullptr);
   host.module()->quit(host.module());
+}
+
+// The user opens the settings while the display runs on the host's render
+// thread. The dialog is modal on the main thread; its loop keeps answering the
+// renderer's play-position queries, so the picture goes on behind it, and the
+// flags confirmed with OK take effect in the frames that follow.
+struct RunningDialog {
+  FxU32 framesAtOpening = 0;
+  FxU32 framesAtOk = 0;
+};
+
+// Runs inside the modal dialog on the main thread: toggles two boxes, keeps
+// the thread's messages flowing (as the dialog's own loop does while the user
+// looks at it) until the renderer has drawn five more frames, then presses OK.
+void confirmWhileRendering(HWND dialog, void* context) {
+  auto* state = static_cast<RunningDialog*>(context);
+  state->framesAtOpening = vglFrameCount();
+  SendDlgItemMessageA(dialog, 1020, BM_CLICK, 0, 0);  // Display Platform off
+  SendDlgItemMessageA(dialog, 1021, BM_CLICK, 0, 0);  // Display Time off
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (vglFrameCount() < state->framesAtOpening + 5 && std::chrono::steady_clock::now() < deadline) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  state->framesAtOk = vglFrameCount();
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST(HostBehaviour, ConfigWhileTheDisplayRuns) {
+  PluginHost host;
+  REQUIRE_HOST(host);
+  host.module()->init(host.module());
+  std::atomic<bool> stop{false};
+  std::thread renderer([&] {
+    for (long frame = 0; !stop; ++frame) {
+      host.fillSpectrum(frame);
+      host.module()->render(host.module());
+    }
+  });
+  RunningDialog state;
+  velmoSetDialogHeadless(TRUE);
+  velmoSetDialogHook(confirmWhileRendering, &state);
+  host.module()->config(host.module());
+  velmoSetDialogHook(nullptr, nullptr);
+  const FxU32 afterDialog = vglFrameCount();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (vglFrameCount() < afterDialog + 3 && std::chrono::steady_clock::now() < deadline)
+    PluginHost::pumpMessages();
+  EXPECT_GE(vglFrameCount(), afterDialog + 3) << "no frames after the dialog closed";
+  stop = true;
+  // The renderer may be waiting on a play-position query: answer until it ends.
+  auto joined = std::async(std::launch::async, [&] { renderer.join(); });
+  while (joined.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) PluginHost::pumpMessages();
+  EXPECT_GE(state.framesAtOk, state.framesAtOpening + 5) << "the display stood still behind the dialog";
+
+  std::ifstream saved(host.folder() + "/plugin.ini");
+  std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("DisplayPlatform=0"), std::string::npos) << text;
+  EXPECT_NE(text.find("DisplayTime=0"), std::string::npos) << text;
+  host.module()->quit(host.module());
+}
+
+// Quit leaves the popup window in place (only Escape destroys it), so the
+// class it belongs to cannot be unregistered. A host that starts a new run
+// after quit without Escape must still get a working display.
+TEST(HostBehaviourDeathTest, NewRunAfterQuitWithoutEscape) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  PluginHost probe;
+  REQUIRE_HOST(probe);
+  EXPECT_EXIT(
+      {
+        PluginHost host;
+        host.module()->init(host.module());
+        renderFrames(host, 2);
+        host.module()->quit(host.module());
+        host.module()->init(host.module());
+        const FxU32 before = vglFrameCount();
+        renderFrames(host, 2);
+        host.module()->quit(host.module());
+        std::exit(vglFrameCount() - before == 2 ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // A second init while the first run is still open finds the window class
