@@ -1,6 +1,9 @@
 // Video files through libavformat / libavcodec / libswscale / libswresample.
 #include "host/video_encoder.h"
 
+#include <algorithm>
+#include <vector>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -35,6 +38,7 @@ struct VideoEncoder::State {
   AVFrame* picture = nullptr;
   AVFrame* sound = nullptr;
   AVPacket* packet = nullptr;
+  std::vector<float> left, right;  // planar audio on its way to the FIFO
   int64_t videoPts = 0;
   int64_t audioPts = 0;
   bool headerWritten = false;
@@ -193,13 +197,16 @@ bool VideoEncoder::addAudio(const float* stereo, size_t frames, std::string* err
   if (!s.audio || frames == 0) return true;
   const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(stereo)};
   int outCount = swr_get_out_samples(s.resampler, static_cast<int>(frames));
-  uint8_t* planes[2] = {};
-  int result = av_samples_alloc(planes, nullptr, 2, outCount, AV_SAMPLE_FMT_FLTP, 0);
-  if (result < 0) return s.fail("out of memory", result, error);
+  if (s.left.size() < static_cast<size_t>(outCount)) {
+    s.left.resize(outCount);
+    s.right.resize(outCount);
+  }
+  uint8_t* planes[2] = {reinterpret_cast<uint8_t*>(s.left.data()), reinterpret_cast<uint8_t*>(s.right.data())};
   int converted = swr_convert(s.resampler, planes, outCount, in, static_cast<int>(frames));
-  if (converted > 0) av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(planes), converted);
-  av_freep(&planes[0]);
   if (converted < 0) return s.fail("cannot convert the audio", converted, error);
+  if (av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(planes), converted) < converted) {
+    return s.fail("out of memory", -1, error);
+  }
   return s.drainAudio(false, error);
 }
 
