@@ -3,6 +3,7 @@
 // a missing texture, and a machine without a board.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "check.h"
@@ -136,12 +137,28 @@ std::string readFile(const char* path) {
 
 const char kTracePath[] = "c:\\coords.txt";
 
+// The trace is a text stream: on Windows each line ends in CR LF.
+std::string withoutCarriageReturns(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}
+
+// False when another program of the same Wine prefix holds the file open (a
+// plug-in keeps it open until its host ends): the trace checks are then
+// skipped, with a note.
+bool deleteTrace() {
+  if (DeleteFileA(kTracePath) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+  std::printf("trace checks skipped: %s is held by another process (error %lu)\n", kTracePath,
+              (unsigned long)GetLastError());
+  return false;
+}
+
 void wholeRun() {
   if (!makeFolder("run", true)) {
     std::printf("skipped the run: textures or programs missing beside the test\n");
     return;
   }
-  DeleteFileA(kTracePath);
+  bool traceFree = deleteTrace();
   Child child;
   CHECK(child.start("--dll vis_velmo.dll --frames 20 --position 605000"));
   long status = child.finish(120000);
@@ -150,7 +167,7 @@ void wholeRun() {
   CHECK(child.text.find("init done") != std::string::npos);
   CHECK(child.text.find("rendered 20 frames, quit done") != std::string::npos);
   // The trace file is flushed when the host process ends.
-  CHECK(readFile(kTracePath) == "Gonna make Cone.\nMade Cone.\n");
+  if (traceFree) CHECK(withoutCarriageReturns(readFile(kTracePath)) == "Gonna make Cone.\nMade Cone.\n");
   if (status != 0) std::printf("host said:\n%s\n", child.text.c_str());
   removeFolder();
 }
@@ -190,7 +207,7 @@ std::string boxText(HWND box) {
 
 void missingFontTexture() {
   if (!makeFolder("nofont", false)) return;
-  DeleteFileA(kTracePath);
+  bool traceFree = deleteTrace();
   Child child;
   CHECK(child.start("--dll vis_velmo.dll --frames 5"));
   HWND box = waitForWindow("An ERROR", 60000);
@@ -205,7 +222,7 @@ void missingFontTexture() {
   }
   CHECK_EQ(child.finish(30000), -1L);
   CHECK(child.text.find("init done") == std::string::npos);
-  CHECK(readFile(kTracePath) == "<missing>");
+  if (traceFree) CHECK(readFile(kTracePath) == "<missing>");
   removeFolder();
 }
 
