@@ -163,10 +163,15 @@ TEST_F(SettingsDialog, EveryWayOutReturnsOne) {
   }
 }
 
-TEST_F(SettingsDialog, OtherCommandsLeaveTheDialogOpen) {
+TEST_F(SettingsDialog, OtherMessagesLeaveTheDialogAsItIs) {
   DialogHook hook([](HWND dialog) {
     EXPECT_EQ(SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1017, BN_CLICKED), 0), 0);
     EXPECT_EQ(SendMessageA(dialog, WM_COMMAND, 3, 0), 0);
+    // Scroll messages that name no bar of the dialog move nothing.
+    EXPECT_EQ(SendMessageA(dialog, WM_HSCROLL, SB_PAGERIGHT, 0), 0);
+    EXPECT_EQ(SendMessageA(dialog, WM_HSCROLL, SB_LINELEFT, reinterpret_cast<LPARAM>(dialog)), 0);
+    EXPECT_EQ(itemText(dialog, 1024), "12");
+    EXPECT_EQ(GetScrollPos(GetDlgItem(dialog, 1016), SB_CTL), 12);
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_EQ(settingsDlgProc(dialog, WM_COMMAND, IDOK, 0), 1) << "OK answers 1";
   });
