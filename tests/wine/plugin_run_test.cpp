@@ -164,7 +164,7 @@ void wholeRun() {
   long status = child.finish(120000);
   CHECK_EQ(status, 0L);
   CHECK(child.text.find("layout: spectrumData 36, waveformData 1188, config 2340, userData 2356, size 2360") != std::string::npos);
-  CHECK(child.text.find("init done") != std::string::npos);
+  CHECK(child.text.find("init done, control word 0x007f") != std::string::npos);
   CHECK(child.text.find("rendered 20 frames, quit done") != std::string::npos);
   // The trace file is flushed when the host process ends.
   if (traceFree) CHECK(withoutCarriageReturns(readFile(kTracePath)) == "Gonna make Cone.\nMade Cone.\n");

@@ -1,6 +1,6 @@
 // velmo_testhost: a small Winamp-like host for the plug-in DLL.
 //
-//   velmo_testhost [--dll PATH] [--frames N] [--position MS] [--config]
+//   velmo_testhost [--dll PATH] [--frames N] [--position MS] [--config | config]
 //
 // Loads the plug-in with LoadLibraryA and finds winampVisGetHeader with
 // GetProcAddress, as Winamp does; prints the header, the module record and
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
       frames = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--position") && i + 1 < argc) {
       playPosition = std::atoi(argv[++i]);
-    } else if (!std::strcmp(argv[i], "--config")) {
+    } else if (!std::strcmp(argv[i], "--config") || !std::strcmp(argv[i], "config")) {
       config = true;
     } else {
       std::fprintf(stderr, "usage: %s [--dll PATH] [--frames N] [--position MS] [--config]\n",
@@ -128,7 +128,10 @@ int main(int argc, char** argv) {
     std::printf("dialog closed\n");
   } else {
     module->init(module);
-    std::printf("init done\n");
+    // The plug-in leaves this thread's x87 unit in single precision.
+    unsigned short controlWord = 0;
+    __asm__ __volatile__("fnstcw %0" : "=m"(controlWord));
+    std::printf("init done, control word 0x%04x\n", controlWord);
     std::fflush(stdout);
     int drawn = 0;
     for (; drawn < frames; drawn++) {
