@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang llvm libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # win32 cross build and its tests under Wine
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick
   # player and platform layer
   libsdl2-dev libsndfile1-dev libmpg123-dev libfftw3-dev libpng-dev libgtk-3-dev
