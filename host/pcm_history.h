@@ -22,12 +22,15 @@ class PcmHistory {
   // Index of the frame the next push will add.
   int64_t end() const { return end_; }
   // Writes frames [first, first + count) as interleaved stereo; any frame not
-  // held (too old, not yet pushed, negative) reads as silence.
+  // held (too old, not yet pushed, before the reset) reads as silence.
   void copy(int64_t first, size_t count, float* stereo) const;
 
  private:
+  size_t slotOf(int64_t frame) const;
+
   std::vector<float> ring_;  // capacity_ stereo frames
   size_t capacity_;
+  int64_t start_ = 0;  // first frame pushed since the reset
   int64_t end_ = 0;
 };
 

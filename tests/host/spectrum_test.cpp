@@ -45,8 +45,12 @@ TEST_P(SineBin, PeaksInItsOwnBinOnBothChannels) {
     EXPECT_EQ(peakBin(out[channel]), bin) << "channel " << channel;
     EXPECT_GT(out[channel][bin], 0);
     // Hann leaks into the next bin only; three bins away there is nothing.
-    if (bin + 3 < kSpectrumBins) EXPECT_LE(out[channel][bin + 3], 1);
-    if (bin >= 3) EXPECT_LE(out[channel][bin - 3], 1);
+    if (bin + 3 < kSpectrumBins) {
+      EXPECT_LE(out[channel][bin + 3], 1);
+    }
+    if (bin >= 3) {
+      EXPECT_LE(out[channel][bin - 3], 1);
+    }
   }
 }
 
@@ -143,6 +147,18 @@ TEST(PcmHistory, KeepsTheNewestFramesAndReadsEverythingElseAsSilence) {
   history.copy(99, 8, out);
   const float expected[] = {0, 0, 0, 0, 0, 0, 3, -3, 4, -4, 5, -5, 6, -6, 0, 0};
   for (int i = 0; i < 16; ++i) EXPECT_EQ(out[i], expected[i]) << i;
+}
+
+TEST(PcmHistory, FramesMayBeNumberedFromBeforeTheStart) {
+  // Live input numbers its newest window from "now - window", negative at first.
+  PcmHistory history(4);
+  history.reset(-3);
+  const float stereo[] = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5};
+  history.push(stereo, 2, 5);  // frames -3..1; -3 falls out
+  float out[2 * 6];
+  history.copy(-4, 6, out);
+  const float expected[] = {0, 0, 0, 0, 2, 2, 3, 3, 4, 4, 5, 5};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(out[i], expected[i]) << i;
 }
 
 TEST(PcmHistory, FoldsAnyChannelCountToStereo) {
