@@ -95,7 +95,7 @@ TEST(HostBehaviour, RenderFromAnotherThread) {
   REQUIRE_HOST(host);
   host.module()->init(host.module());
   const FxU32 before = vglFrameCount();
-  constexpr long frames = 200;
+  constexpr long frames = 60;
 
   std::atomic<bool> done{false};
   std::thread renderer([&] {

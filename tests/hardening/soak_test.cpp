@@ -32,10 +32,12 @@ namespace {
 
 #ifdef VELMO_UNDER_ASAN
 constexpr bool judgeResidentMemory = false;
-constexpr long defaultFrames = 300;
+constexpr long defaultFrames = 100;
+constexpr int framesPerRun = 1;
 #else
 constexpr bool judgeResidentMemory = true;
 constexpr long defaultFrames = 2000;
+constexpr int framesPerRun = 3;
 #endif
 
 long soakFrames() {
@@ -83,8 +85,8 @@ TEST(Soak, HundredDisplayRunsLeaveNothingBehind) {
   long settled = 0;
   for (int run = 0; run < 100; ++run) {
     host.module()->init(host.module());
-    for (int frame = 0; frame < 3; ++frame) {
-      host.fillSpectrum(run * 3 + frame);
+    for (int frame = 0; frame < framesPerRun; ++frame) {
+      host.fillSpectrum(run * framesPerRun + frame);
       host.module()->render(host.module());
     }
     host.pressKey(VK_ESCAPE);
