@@ -14,6 +14,8 @@ packages=(
   libsdl2-dev libsndfile1-dev libmpg123-dev libfftw3-dev libpng-dev libgtk-3-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libcli11-dev ffmpeg
+  # texture generation at build time (font rendering)
+  libfreetype-dev fonts-dejavu-core
   # real recordings for calibration tests
   frozen-bubble-data
 )
