@@ -113,6 +113,8 @@ TEST_P(ForwardedKey, DownAndUpArePostedToTheHost) {
   EXPECT_EQ(platformHeightAdjust, 0.0f);
 }
 
+// Letter keys arrive as capitals whatever the shift state; 'a' and 'f' are
+// the codes of numpad 1 and 6, which the host gets.
 INSTANTIATE_TEST_SUITE_P(Keys, ForwardedKey,
                          ::testing::Values(VK_SPACE, 'B', 'Z', VK_RETURN, VK_F1, VK_LEFT, 'a', 'f'));
 
