@@ -165,7 +165,8 @@ void wholeRun() {
   CHECK_EQ(status, 0L);
   CHECK(child.text.find("layout: spectrumData 36, waveformData 1188, config 2340, userData 2356, size 2360") != std::string::npos);
   CHECK(child.text.find("init done, control word 0x007f") != std::string::npos);
-  CHECK(child.text.find("rendered 20 frames, quit done") != std::string::npos);
+  // One play-position query per frame.
+  CHECK(child.text.find("rendered 20 frames, quit done, 20 position queries") != std::string::npos);
   // The trace file is flushed when the host process ends.
   if (traceFree) CHECK(withoutCarriageReturns(readFile(kTracePath)) == "Gonna make Cone.\nMade Cone.\n");
   if (status != 0) std::printf("host said:\n%s\n", child.text.c_str());

@@ -24,9 +24,13 @@ namespace {
 const char kHostCaption[] = "1. Artist - Title - Winamp";
 const char kHostClass[] = "VelmoTestHost";
 int playPosition = 83000;
+int positionQueries = 0;
 
 LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER && wParam == 0 && lParam == 105) return playPosition;
+  if (message == WM_USER && wParam == 0 && lParam == 105) {
+    positionQueries++;
+    return playPosition;
+  }
   if (message == WM_KEYDOWN || message == WM_KEYUP) {
     std::printf("host received %s %u\n", message == WM_KEYDOWN ? "key-down" : "key-up",
                 (unsigned)wParam);
@@ -144,7 +148,7 @@ int main(int argc, char** argv) {
       }
     }
     module->quit(module);
-    std::printf("rendered %d frames, quit done\n", drawn);
+    std::printf("rendered %d frames, quit done, %d position queries\n", drawn, positionQueries);
   }
   std::fflush(stdout);
   DestroyWindow(hostWindow);
