@@ -25,11 +25,12 @@ builddir=$root/build/fuzz
 logdir=$builddir/logs
 mkdir -p "$logdir" "$builddir/artifacts"
 
+instrument="-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$root/fuzz/coverage-ignore.txt"
 echo "== fuzz: configure $builddir"
 if ! cmake -S "$root" -B "$builddir" -G Ninja \
      -DCMAKE_BUILD_TYPE=RelWithDebInfo \
      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-     -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+     -DCMAKE_C_FLAGS="$instrument" -DCMAKE_CXX_FLAGS="$instrument" \
      -DVELMO_SANITIZE=ON -DVELMO_FUZZ=ON \
      -DVELMO_BUILD_TESTS=OFF -DVELMO_BUILD_BENCH=OFF >"$logdir/configure.log" 2>&1; then
   cat "$logdir/configure.log" >&2

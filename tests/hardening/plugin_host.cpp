@@ -29,7 +29,7 @@ ATOM registerHostClass() {
 
 }  // namespace
 
-PluginHost::PluginHost(const std::string& outputDir) {
+PluginHost::PluginHost(const std::string& outputDir, const std::string& subfolder) {
   const fs::path source(outputDir);
   if (!fs::exists(source / "vis_velmo.so")) {
     why_ = "no vis_velmo.so in " + outputDir;
@@ -46,7 +46,9 @@ PluginHost::PluginHost(const std::string& outputDir) {
     why_ = "cannot make a private plug-in folder";
     return;
   }
-  folder_ = pattern;
+  root_ = pattern;
+  folder_ = subfolder.empty() ? root_ : root_ + "/" + subfolder;
+  fs::create_directories(folder_);
   fs::copy_file(source / "vis_velmo.so", fs::path(folder_) / "vis_velmo.so");
   for (const char* file : pluginFiles) fs::create_symlink(source / file, fs::path(folder_) / file);
 
@@ -84,9 +86,9 @@ PluginHost::~PluginHost() {
   if (window_) DestroyWindow(window_);
   // The plug-in stays loaded: its popup window's procedure may still be
   // registered with the platform, as it would be with a Win32 host.
-  if (!folder_.empty()) {
+  if (!root_.empty()) {
     std::error_code ignored;
-    fs::remove_all(folder_, ignored);
+    fs::remove_all(root_, ignored);
   }
 }
 

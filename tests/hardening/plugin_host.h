@@ -18,9 +18,10 @@ namespace hardening {
 
 class PluginHost {
  public:
-  // Loads the plug-in from outputDir (the build's output folder). Check
-  // ready() and why() before use.
-  explicit PluginHost(const std::string& outputDir = VELMO_OUTPUT_DIR);
+  // Loads the plug-in from outputDir (the build's output folder), copied into
+  // a private folder (nested `subfolder` deep when given). Check ready() and
+  // why() before use.
+  explicit PluginHost(const std::string& outputDir = VELMO_OUTPUT_DIR, const std::string& subfolder = "");
   ~PluginHost();
   PluginHost(const PluginHost&) = delete;
   PluginHost& operator=(const PluginHost&) = delete;
@@ -47,7 +48,8 @@ class PluginHost {
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  std::string folder_;
+  std::string root_;    // what the destructor removes
+  std::string folder_;  // where the plug-in and its files lie
   std::string why_;
   HMODULE library_ = nullptr;
   VisModule* module_ = nullptr;

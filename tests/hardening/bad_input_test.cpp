@@ -1,0 +1,197 @@
+// Bad things beside the plug-in and around the player, seen as the user sees
+// them: damaged textures, a settings file that cannot be written, a machine
+// without sound.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <windows.h>
+#include <velmo_win32/dialog_testing.h>
+#include <velmo_win32/testing.h>
+
+#include "plugin_host.h"
+
+namespace hardening {
+namespace {
+namespace fs = std::filesystem;
+
+#define REQUIRE_HOST(host) \
+  if (!(host).ready()) GTEST_SKIP() << (host).why()
+
+struct Damage {
+  const char* name;
+  const char* texture;
+  void (*apply)(const fs::path& file);
+};
+
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+
+void replaceWithBytes(const fs::path& file, const std::string& bytes) {
+  fs::remove(file);
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// Every way a texture beside the plug-in can be broken ends the host with the
+// error box (caption "An ERROR", naming the file or the failure) and status -1,
+// before any frame is drawn: never a crash, never a half-loaded texture.
+class DamagedTexture : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedTexture, ShowsTheErrorBoxAndEndsTheHost) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  PluginHost probe;
+  REQUIRE_HOST(probe);
+  const Damage damage = GetParam();
+  unsetenv("DISPLAY");  // the box answers itself; its words still go to standard error
+  unsetenv("VELMO_MSGBOX");
+  EXPECT_EXIT(
+      {
+        PluginHost host;
+        damage.apply(fs::path(host.folder()) / damage.texture);
+        host.module()->init(host.module());
+        std::fprintf(stderr, "init returned\n");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(255),
+      "An ERROR.*Could not load texture: .*" + std::string(damage.texture));
+}
+
+const fs::path sharedTestData = VELMO_TESTDATA_DIR "/3df";
+
+INSTANTIATE_TEST_SUITE_P(
+    BesideThePlugin, DamagedTexture,
+    ::testing::Values(
+        Damage{"Missing", "VelmoLogo.3df", [](const fs::path& file) { fs::remove(file); }},
+        Damage{"Empty", "Light.3df", [](const fs::path& file) { replaceWithBytes(file, ""); }},
+        Damage{"Garbage", "Velmo1.3df", [](const fs::path& file) { replaceWithBytes(file, std::string(5000, '\x9c')); }},
+        Damage{"HeaderOnly", "VelmoFont.3df",
+               [](const fs::path& file) {
+                 replaceWithBytes(file, "3df v1.1\nrgb565\nlod range: 1 256\naspect ratio: 1 1\n");
+               }},
+        Damage{"LastBytesCut", "VelmoFont.3df",
+               [](const fs::path& file) {
+                 std::ifstream in(fs::read_symlink(file), std::ios::binary);
+                 std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                 replaceWithBytes(file, bytes.substr(0, bytes.size() - 3));
+               }},
+        Damage{"LineEndsMangledInTransit", "Light.3df",
+               [](const fs::path& file) {
+                 // A real file that lost bytes on its way (see ../shared/testdata/3df).
+                 fs::remove(file);
+                 if (fs::exists(sharedTestData / "truncated-lava.3df"))
+                   fs::copy_file(sharedTestData / "truncated-lava.3df", file);
+               }},
+        Damage{"FolderInItsPlace", "VelmoLogo.3df",
+               [](const fs::path& file) {
+                 fs::remove(file);
+                 fs::create_directory(file);
+               }}),
+    [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+// The plug-in's folder is longer than Win32 paths may be (the module path
+// comes back cut at 260 characters): no path buffer overflows, and the user
+// gets the texture box naming the first texture instead of files read from
+// some other folder.
+TEST(OverlongPluginFolder, EndsWithTheTextureBoxInsteadOfReadingElsewhere) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  std::string deep;
+  for (int i = 0; i < 6; ++i) deep += (i ? "/" : "") + std::string(50, static_cast<char>('a' + i));
+  PluginHost probe(VELMO_OUTPUT_DIR, deep);
+  REQUIRE_HOST(probe);
+  ASSERT_GT(probe.folder().size() + sizeof("/vis_velmo.so"), 261u);
+  unsetenv("DISPLAY");
+  unsetenv("VELMO_MSGBOX");
+  EXPECT_EXIT(
+      {
+        PluginHost host(VELMO_OUTPUT_DIR, deep);
+        host.module()->init(host.module());
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(255), "An ERROR.*Could not load texture");
+}
+
+int boxesShown = 0;
+int countBox(HWND, LPCSTR, LPCSTR, UINT) {
+  ++boxesShown;
+  return IDOK;
+}
+
+struct DialogVisit {
+  int opening = 0;
+  UINT timeBoxAtSecondOpening = 99;
+};
+
+void untickTimeThenLook(HWND dialog, void* context) {
+  auto* visit = static_cast<DialogVisit*>(context);
+  if (visit->opening++ == 0) {
+    SendDlgItemMessageA(dialog, 1021, BM_CLICK, 0, 0);  // Display Time off
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  } else {
+    visit->timeBoxAtSecondOpening = IsDlgButtonChecked(dialog, 1021);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+// plugin.ini cannot be written (here a folder stands in its place, which
+// stops even root): OK keeps the choice for the rest of the session, nothing
+// is shown, and the display runs as before.
+TEST(UnwritableSettings, ChoiceIsKeptInMemoryAndNothingComplains) {
+  PluginHost host;
+  REQUIRE_HOST(host);
+  fs::create_directory(fs::path(host.folder()) / "plugin.ini");
+  boxesShown = 0;
+  velmoSetMessageBoxHandler(countBox);
+  velmoSetDialogHeadless(TRUE);
+  DialogVisit visit;
+  velmoSetDialogHook(untickTimeThenLook, &visit);
+  host.module()->config(host.module());
+  host.module()->config(host.module());
+  velmoSetDialogHook(nullptr, nullptr);
+
+  host.module()->init(host.module());
+  for (long frame = 0; frame < 3; ++frame) {
+    host.fillSpectrum(frame);
+    EXPECT_EQ(host.module()->render(host.module()), 0);
+  }
+  host.module()->quit(host.module());
+  velmoSetMessageBoxHandler(nullptr);
+
+  EXPECT_EQ(visit.opening, 2);
+  EXPECT_EQ(visit.timeBoxAtSecondOpening, static_cast<UINT>(BST_UNCHECKED)) << "the choice was lost";
+  EXPECT_EQ(boxesShown, 0);
+  EXPECT_TRUE(fs::is_directory(fs::path(host.folder()) / "plugin.ini"));
+}
+
+std::string runShell(const std::string& command, int* status) {
+  std::string output;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return output;
+  char buffer[512];
+  while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
+  const int raw = pclose(pipe);
+  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return output;
+}
+
+// No usable audio device: the player warns once and shows the picture.
+TEST(NoAudioDevice, PlayerWarnsAndShowsThePictureOnly) {
+  const std::string velmo = std::string(VELMO_OUTPUT_DIR) + "/velmo";
+  if (access(velmo.c_str(), X_OK) != 0) GTEST_SKIP() << "velmo is not built";
+  int status = -1;
+  runShell("command -v xvfb-run", &status);
+  if (status != 0) GTEST_SKIP() << "xvfb-run is not installed";
+  const std::string output =
+      runShell("SDL_AUDIODRIVER=no_such_driver timeout 120 xvfb-run -a " + velmo + " play --seconds 2", &status);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("no sound"), std::string::npos) << output;
+  EXPECT_NE(output.find("showing the picture only"), std::string::npos) << output;
+}
+
+}  // namespace
+}  // namespace hardening
