@@ -171,7 +171,11 @@ inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *sto
   const __m256i xb = wrapOrClamp8(_mm256_add_epi32(x0, one), widthMask, m.clampS);
   const __m256i ya = wrapOrClamp8(y0, heightMask, m.clampT);
   const __m256i yb = wrapOrClamp8(_mm256_add_epi32(y0, one), heightMask, m.clampT);
-  const __m256i base = _mm256_i32gather_epi32(levels.offset, level, 4);
+  // Level offsets: levels 0..7 by permutation, level 8 (1 x 1) separately.
+  __m256i base = _mm256_permutevar8x32_epi32(
+      _mm256_load_si256(reinterpret_cast<const __m256i *>(levels.offset)), level);
+  base = _mm256_blendv_epi8(base, _mm256_set1_epi32(levels.offset[8]),
+                            _mm256_cmpeq_epi32(level, _mm256_set1_epi32(8)));
   const __m256i rowA = _mm256_add_epi32(base, _mm256_sllv_epi32(ya, widthShift));
   const __m256i rowB = _mm256_add_epi32(base, _mm256_sllv_epi32(yb, widthShift));
   const int *texels = reinterpret_cast<const int *>(storage);
@@ -200,13 +204,14 @@ inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *sto
       _mm256_or_si256(_mm256_slli_epi32(scale255x8(red, alpha), 16), _mm256_slli_epi32(scale255x8(green, alpha), 8)),
       scale255x8(blue, alpha));
   source = _mm256_or_si256(source, _mm256_slli_epi32(alpha, 24));
-  const __m256i dst = _mm256_maskload_epi32(reinterpret_cast<const int *>(colour), _mm256_cmpgt_epi32(
-      _mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+  // colour always has eight pixels (the tail runs on a copy), so plain loads
+  // and stores serve; masked stores are slow on some processors.
+  const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(colour));
   __m256i result = _mm256_adds_epu8(source, dst);  // saturating, every channel
   if (!f.addAlpha)
     result = _mm256_or_si256(_mm256_and_si256(result, _mm256_set1_epi32(0xFFFFFF)),
                              _mm256_slli_epi32(alpha, 24));
-  _mm256_maskstore_epi32(reinterpret_cast<int *>(colour), live, result);
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(colour), _mm256_blendv_epi8(dst, result, live));
 
   if (depth && f.depthWrite) {
     // Pack both to 16 bits and merge with what is stored.
