@@ -9,7 +9,9 @@ PictureWindow::~PictureWindow() {
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
-  if (window_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  // The video subsystem stays up until the process ends: shutting it down
+  // unloads the X11 libraries SDL opened, and with them the names of what
+  // they keep allocated for good.
 }
 
 bool PictureWindow::open(const std::string& title, int width, int height, bool fullscreen,

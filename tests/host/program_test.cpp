@@ -18,6 +18,8 @@
 namespace {
 
 const std::string kVelmo = VELMO_OUTPUT_DIR "/velmo";
+// For sanitizer builds: what the display libraries keep is not ours.
+const std::string kLeakSuppressions = "LSAN_OPTIONS=suppressions=" VELMO_SOURCE_DIR "/tests/host/lsan_display.supp ";
 
 // A folder of its own for each test, and HOME inside it, so nothing the
 // program writes lands outside.
@@ -40,7 +42,7 @@ class ProgramTest : public ::testing::Test {
 
   // velmo with the given arguments, headless unless `display` is given.
   ProgramResult velmo(const std::string& arguments, const std::string& environment = "env -u DISPLAY -u WAYLAND_DISPLAY") {
-    return runProgram(environment + " HOME=" + shellQuote(dir) + " " + shellQuote(kVelmo) + " " + arguments);
+    return runProgram(kLeakSuppressions + environment + " HOME=" + shellQuote(dir) + " " + shellQuote(kVelmo) + " " + arguments);
   }
 
   // Two seconds: a 110 Hz bass pulsing four times a second and a 3 kHz tone.
@@ -293,7 +295,7 @@ TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
                            "import -window \"$w\" closed.png\n"
                            "xdotool key --window \"$w\" q\n";
   ProgramResult result = runProgram(
-      "cd " + shellQuote(dir) + " && HOME=" + shellQuote(dir) + " xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
+      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
       shellQuote(shellQuote(kVelmo) + " play --mute --seconds 30 > velmo.log 2>&1 & pid=$!; sh session.sh; "
                  "wait $pid; echo exit=$?"), 120);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
@@ -325,7 +327,7 @@ TEST_F(ProgramTest, LiveInputReachesThePicture) {
     std::ofstream(dir + "/" + name + ".sh") << "for i in $(seq 100); do w=$(xdotool search --name velmo | head -1); "
                                                "[ -n \"$w\" ] && break; sleep 0.1; done\n"
                                                "sleep 2.5\nimport -window \"$w\" " << name << ".png\n";
-    return runProgram("cd " + shellQuote(dir) + " && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" + shellQuote(raw) +
+    return runProgram("cd " + shellQuote(dir) + " && " + kLeakSuppressions + "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" + shellQuote(raw) +
                       " xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
                       shellQuote(shellQuote(kVelmo) + " live --seconds 4 > " + name + ".log 2>&1 & pid=$!; sh " +
                                  name + ".sh; wait $pid; echo exit=$?"), 60);
@@ -356,7 +358,7 @@ TEST_F(ProgramTest, ConfigShowsTheDialogAndOkSavesBesideThePlugin) {
                                         "sleep 0.5\n"
                                         "xdotool key --window \"$w\" Return\n";
   ProgramResult result = runProgram(
-      "cd " + shellQuote(dir) + " && xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
+      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
       shellQuote(shellQuote(kVelmo) + " --plugin plugins/vis_velmo.so config > velmo.log 2>&1 & pid=$!; "
                  "sh session.sh; wait $pid; echo exit=$?"), 60);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
