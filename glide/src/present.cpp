@@ -38,9 +38,10 @@ void presentFrame(const FxU32 *pixels, int width, int height, int swapInterval) 
   if (ctx.presenter) ctx.presenter(pixels, width, height, width, swapInterval, ctx.presenterUser);
   if (!dump.folder.empty()) {
     if (dump.frame % FxU32(dump.every) == 0) {
-      char name[64];
-      std::snprintf(name, sizeof name, "/frame%06u.bmp", unsigned(dump.frame));
-      writeBmp((dump.folder + name).c_str(), pixels, width, height);
+      char path[4096];
+      int n = std::snprintf(path, sizeof path, "%s/frame%06u.bmp", dump.folder.c_str(),
+                            unsigned(dump.frame));
+      if (n > 0 && size_t(n) < sizeof path) writeBmp(path, pixels, width, height);
     }
     ++dump.frame;
   }

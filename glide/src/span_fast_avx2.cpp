@@ -79,33 +79,30 @@ inline __m256i wrapOrClamp8(__m256i i, __m256i sizeMinusOne, bool clamp) {
   return _mm256_and_si256(i, sizeMinusOne);
 }
 
-// One channel of the bilinear blend: (top (256 - fv) + bottom fv + 32768) >> 16
-// with top = c00 (256 - fu) + c10 fu, as blendTexels() computes it.
-inline __m256i blendChannel8(__m256i t00, __m256i t10, __m256i t01, __m256i t11, int shift,
-                             __m256i weightsU, __m256i fv, __m256i fvInv) {
-  const __m256i byte = _mm256_set1_epi32(0xFF);
-  auto channel = [&](__m256i t) {
-    return _mm256_and_si256(_mm256_srli_epi32(t, shift), byte);
-  };
-  __m256i top = _mm256_madd_epi16(_mm256_or_si256(channel(t00), _mm256_slli_epi32(channel(t10), 16)),
-                                  weightsU);
-  __m256i bottom = _mm256_madd_epi16(
-      _mm256_or_si256(channel(t01), _mm256_slli_epi32(channel(t11), 16)), weightsU);
-  __m256i sum = _mm256_add_epi32(_mm256_mullo_epi32(top, fvInv), _mm256_mullo_epi32(bottom, fv));
-  return _mm256_srli_epi32(_mm256_add_epi32(sum, _mm256_set1_epi32(32768)), 16);
+// blendTexels() for two channels per 32-bit lane (in its 16-bit halves):
+// the u step, then the v step, each rounded to 8 bits.
+inline __m256i lerp16(__m256i a, __m256i b, __m256i weightB) {
+  const __m256i weightA = _mm256_sub_epi16(_mm256_set1_epi16(256), weightB);
+  __m256i sum = _mm256_add_epi16(_mm256_mullo_epi16(a, weightA), _mm256_mullo_epi16(b, weightB));
+  return _mm256_srli_epi16(_mm256_add_epi16(sum, _mm256_set1_epi16(128)), 8);
 }
 
-// scale255(c, alpha) for c, alpha in 0..255: (c alpha + 127) / 255, as
-// (q + (q >> 8)) >> 8 with q = c alpha + 128 (exact over this range).
-inline __m256i scale255x8(__m256i c, __m256i alpha) {
-  __m256i q = _mm256_add_epi32(_mm256_mullo_epi16(c, alpha), _mm256_set1_epi32(128));
-  return _mm256_srli_epi32(_mm256_add_epi32(q, _mm256_srli_epi32(q, 8)), 8);
+inline __m256i bilinear16(__m256i c00, __m256i c10, __m256i c01, __m256i c11, __m256i fu16,
+                          __m256i fv16) {
+  return lerp16(lerp16(c00, c10, fu16), lerp16(c01, c11, fu16), fv16);
+}
+
+// scale255(c, alpha) per 16-bit half: (c alpha + 127) / 255, computed as
+// (q + (q >> 8)) >> 8 with q = c alpha + 128 (exact for c, alpha <= 255).
+inline __m256i scale255x16(__m256i c, __m256i alpha16) {
+  __m256i q = _mm256_add_epi16(_mm256_mullo_epi16(c, alpha16), _mm256_set1_epi16(128));
+  return _mm256_srli_epi16(_mm256_add_epi16(q, _mm256_srli_epi16(q, 8)), 8);
 }
 
 // Shades eight pixels starting at index i0 of the span into colour/depth
 // (which point at those eight pixels); lanes at or past `count` are left
 // alone.
-inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *storage, int i0,
+__attribute__((always_inline)) inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *storage, int i0,
                    int count, FxU32 *colour, FxU16 *depth) {
   const Mipmap &m = *f.texture;
   const __m256 index = _mm256_add_ps(_mm256_set1_ps(float(i0)),
@@ -183,15 +180,18 @@ inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *sto
   const __m256i t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowA, xb), 4);
   const __m256i t01 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowB, xa), 4);
   const __m256i t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowB, xb), 4);
-  const __m256i c256 = _mm256_set1_epi32(256);
-  const __m256i weightsU = _mm256_or_si256(_mm256_sub_epi32(c256, fu), _mm256_slli_epi32(fu, 16));
-  const __m256i fvInv = _mm256_sub_epi32(c256, fv);
-  const __m256i red = blendChannel8(t00, t10, t01, t11, 16, weightsU, fv, fvInv);
-  const __m256i green = blendChannel8(t00, t10, t01, t11, 8, weightsU, fv, fvInv);
-  const __m256i blue = blendChannel8(t00, t10, t01, t11, 0, weightsU, fv, fvInv);
+  // Red and blue in one set of 16-bit halves, green and alpha in the other.
+  const __m256i byteMask = _mm256_set1_epi32(0x00FF00FF);
+  const __m256i fu16 = _mm256_or_si256(fu, _mm256_slli_epi32(fu, 16));
+  const __m256i fv16 = _mm256_or_si256(fv, _mm256_slli_epi32(fv, 16));
+  auto rb = [&](__m256i t) { return _mm256_and_si256(t, byteMask); };
+  auto ga = [&](__m256i t) { return _mm256_and_si256(_mm256_srli_epi32(t, 8), byteMask); };
+  const __m256i redBlue = bilinear16(rb(t00), rb(t10), rb(t01), rb(t11), fu16, fv16);
+  const __m256i greenAlpha = bilinear16(ga(t00), ga(t10), ga(t01), ga(t11), fu16, fv16);
 
   if (f.chromaKey) {
-    __m256i rgb = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(red, 16), _mm256_slli_epi32(green, 8)), blue);
+    __m256i rgb = _mm256_or_si256(redBlue, _mm256_and_si256(_mm256_slli_epi32(greenAlpha, 8),
+                                                            _mm256_set1_epi32(0xFF00)));
     live = _mm256_andnot_si256(_mm256_cmpeq_epi32(rgb, _mm256_set1_epi32(int(f.chromaRgb))), live);
   }
 
@@ -200,9 +200,11 @@ inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *sto
   __m256i alpha = _mm256_cvttps_epi32(_mm256_min_ps(av, _mm256_set1_ps(255.0f)));
   alpha = _mm256_and_si256(alpha, _mm256_castps_si256(_mm256_cmp_ps(av, _mm256_setzero_ps(), _CMP_GT_OQ)));
 
+  const __m256i alpha16 = _mm256_or_si256(alpha, _mm256_slli_epi32(alpha, 16));
   __m256i source = _mm256_or_si256(
-      _mm256_or_si256(_mm256_slli_epi32(scale255x8(red, alpha), 16), _mm256_slli_epi32(scale255x8(green, alpha), 8)),
-      scale255x8(blue, alpha));
+      scale255x16(redBlue, alpha16),
+      _mm256_and_si256(_mm256_slli_epi32(scale255x16(greenAlpha, alpha16), 8),
+                       _mm256_set1_epi32(0xFF00)));
   source = _mm256_or_si256(source, _mm256_slli_epi32(alpha, 24));
   // colour always has eight pixels (the tail runs on a copy), so plain loads
   // and stores serve; masked stores are slow on some processors.

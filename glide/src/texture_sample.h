@@ -57,15 +57,16 @@ inline FxU32 samplePoint(const MipLevel &l, int32_t u, int32_t v, bool clampS, b
   return l.texels[(y << l.widthShift) + x];
 }
 
-// Blends four texels with 8-bit weights per channel.
+// Blends four texels with 8-bit weights per channel, first along u then
+// along v, each step rounded to 8 bits (so both steps fit 16-bit lanes).
 inline FxU32 blendTexels(FxU32 t00, FxU32 t10, FxU32 t01, FxU32 t11, int fu, int fv) {
   FxU32 result = 0;
   for (int shift = 0; shift < 32; shift += 8) {
     int c00 = (t00 >> shift) & 0xFF, c10 = (t10 >> shift) & 0xFF;
     int c01 = (t01 >> shift) & 0xFF, c11 = (t11 >> shift) & 0xFF;
-    int top = c00 * (256 - fu) + c10 * fu;
-    int bottom = c01 * (256 - fu) + c11 * fu;
-    int c = (top * (256 - fv) + bottom * fv + 32768) >> 16;
+    int top = (c00 * (256 - fu) + c10 * fu + 128) >> 8;
+    int bottom = (c01 * (256 - fu) + c11 * fu + 128) >> 8;
+    int c = (top * (256 - fv) + bottom * fv + 128) >> 8;
     result |= FxU32(c) << shift;
   }
   return result;
