@@ -20,6 +20,27 @@ int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
 struct Edge {
   int64_t px, py, dx, dy;
   int64_t threshold;  // inside when E >= threshold
+  // For dy != 0: F = floor(N / D), N = k - threshold, D = 16 |dy|, stepped
+  // from row to row without division (N grows by 16 dx per row).
+  int64_t quotient, remainder, divisor, stepQuotient, stepRemainder;
+
+  void start(int64_t row) {
+    const int64_t k = dx * (row * kSub + 8 - py) - dy * (8 - px);
+    divisor = kSub * (dy > 0 ? dy : -dy);
+    const int64_t n = k - threshold;
+    quotient = floorDiv(n, divisor);
+    remainder = n - quotient * divisor;
+    stepQuotient = floorDiv(kSub * dx, divisor);
+    stepRemainder = kSub * dx - stepQuotient * divisor;
+  }
+  void nextRow() {
+    quotient += stepQuotient;
+    remainder += stepRemainder;
+    if (remainder >= divisor) {
+      remainder -= divisor;
+      ++quotient;
+    }
+  }
 };
 
 }  // namespace
@@ -48,19 +69,21 @@ void rasterize(const int32_t x[3], const int32_t y[3], const Triangle &tri, Span
   int64_t colLast = std::min<int64_t>(floorDiv(maxX - 8, kSub), ctx.width - 1);
   if (rowFirst > rowLast || colFirst > colLast) return;
 
+  for (Edge &e : edges)
+    if (e.dy != 0) e.start(rowFirst);
   for (int64_t row = rowFirst; row <= rowLast; ++row) {
     const int64_t cy = row * kSub + 8;
     int64_t lo = colFirst, hi = colLast;
-    for (const Edge &e : edges) {
-      // E(col) = dx * (cy - py) - dy * (16 col + 8 - px) = k - 16 dy col.
-      const int64_t k = e.dx * (cy - e.py) - e.dy * (8 - e.px);
+    for (Edge &e : edges) {
+      // E(col) = dx * (cy - py) - dy * (16 col + 8 - px) = k - 16 dy col >= threshold.
       if (e.dy == 0) {
+        const int64_t k = e.dx * (cy - e.py);
         if (k < e.threshold) hi = lo - 1;
-      } else if (e.dy > 0) {
-        hi = std::min(hi, floorDiv(k - e.threshold, kSub * e.dy));
-      } else {
-        lo = std::max(lo, ceilDiv(e.threshold - k, -kSub * e.dy));
+        continue;
       }
+      if (e.dy > 0) hi = std::min(hi, e.quotient);
+      else lo = std::max(lo, -e.quotient);
+      e.nextRow();
     }
     if (lo <= hi) shade(tri, int(row), int(lo), int(hi) + 1);
   }

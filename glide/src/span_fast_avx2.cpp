@@ -10,15 +10,13 @@ namespace glide {
 namespace {
 
 struct LevelTable {
-  alignas(32) int32_t offset[16];  // texel offset of each level in storage
+  const int32_t *offset;  // texel offset of each level in storage (16 entries)
   int widthShift0, heightShift0, lastLevel;
   bool mipmapped;
 };
 
 void makeLevelTable(const Mipmap &m, LevelTable *table) {
-  for (int i = 0; i < 16; ++i) table->offset[i] = 0;
-  for (int i = 0; i < m.levelCount; ++i)
-    table->offset[i] = int32_t(m.levels[i].texels - m.levels[0].texels);
+  table->offset = m.levelOffset;
   table->widthShift0 = m.levels[0].widthShift;
   table->heightShift0 = m.levels[0].heightShift;
   table->lastLevel = m.levelCount - 1;

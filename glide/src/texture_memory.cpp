@@ -103,7 +103,9 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
   }
   mipmap->storage.assign(texels, 0);
   size_t offset = 0;
+  for (int32_t &levelOffset : mipmap->levelOffset) levelOffset = 0;
   for (int i = 0; i < mipmap->levelCount; ++i) {
+    mipmap->levelOffset[i] = int32_t(offset);
     MipLevel &level = mipmap->levels[i];
     levelSize(largeLod + i, aspect, &level.width, &level.height);
     level.widthShift = log2Exact(level.width);

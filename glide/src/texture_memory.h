@@ -2,6 +2,7 @@
 // budget and the decoded mipmaps that the sampler reads.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "glide.h"
@@ -30,6 +31,8 @@ struct Mipmap {
   // Level 0 texels per s (or t) unit: the larger side over 256.
   float texelsPerUnit;
   MipLevel levels[kMaxLevels];
+  // Texel offset of each level from levels[0].texels (for vector gathers).
+  alignas(32) int32_t levelOffset[16];
   std::vector<FxU32> storage;
 };
 
