@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -16,58 +18,100 @@
 
 namespace {
 
-// xdotool on the dialog window, coordinates relative to it.
+// The dialog's X window, polled: windows that come and go while the dialog
+// opens upset a --sync search.
+std::string dialogWindow() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    FILE* search = popen(
+        "xdotool search --onlyvisible --name \"Velmo's Spectrum Setup\" 2>/dev/null", "r");
+    char id[32] = {};
+    const bool found = search && std::fgets(id, sizeof id, search) != nullptr;
+    if (search) pclose(search);
+    if (found && id[0] >= '0' && id[0] <= '9') return std::string(id, std::strcspn(id, "\n"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ADD_FAILURE() << "the dialog window did not appear";
+  return "0";
+}
+
+// xdotool on the dialog window; mouse coordinates are relative to it.
 void onDialogWindow(const std::string& commands) {
-  const std::string command =
-      "xdotool search --sync --onlyvisible --name \"Velmo's Spectrum Setup\" " + commands;
+  std::string command = "xdotool " + commands;
+  const std::string window = dialogWindow();
+  for (std::size_t at = command.find("%1"); at != std::string::npos; at = command.find("%1"))
+    command.replace(at, 2, window);
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 // The middle of a check box's square, from its dialog-unit position.
 std::string boxPoint(int x, int y, int height) {
-  return std::to_string((x * 6 + 2) / 4 + 7) + " " + std::to_string((y * 13 + 4) / 8 + (height * 13 + 4) / 16);
+  return std::to_string((x * 6 + 2) / 4 + 7) + " " +
+         std::to_string((y * 13 + 4) / 8 + (height * 13 + 4) / 16);
 }
 
-TEST(DialogOnDisplay, MouseReachesOnlyEnabledBoxesAndEnterConfirms) {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) GTEST_SKIP() << "needs an X display (xvfb-run)";
-  if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "needs xdotool";
+class DialogOnDisplay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "needs an X display (xvfb-run)";
+    if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "needs xdotool";
+    ASSERT_NE(folder.module(), nullptr);
+    pluginModule.dllInstance = folder.module();
+    pluginModule.parentWindow = nullptr;
+    for (unsigned char* flag : {&RotateX, &SpinToBeat}) *flag = 1;
+    velmoSetDialogHeadless(FALSE);
+  }
 
-  dialog_test::ModuleFolder folder(DIALOG_RESOURCES_MODULE);
-  ASSERT_NE(folder.module(), nullptr);
-  pluginModule.dllInstance = folder.module();
-  pluginModule.parentWindow = nullptr;
-  velmoSetDialogHeadless(FALSE);
+  // Opens the dialog; the user's actions run on another thread meanwhile,
+  // while the dialog's loop runs on this one.
+  void openWhileUser(void (*actions)()) {
+    struct Run {
+      void (*actions)();
+      bool shown = false;
+      std::thread user;
+    } run{actions};
+    velmoSetDialogHook(
+        [](HWND dialog, void* context) {
+          Run* run = static_cast<Run*>(context);
+          run->shown = IsWindowVisible(dialog);
+          run->user = std::thread(run->actions);
+        },
+        &run);
+    visConfig(&pluginModule);
+    velmoSetDialogHook(nullptr, nullptr);
+    if (run.user.joinable()) run.user.join();
+    EXPECT_TRUE(run.shown);
+  }
 
-  struct Run {
-    bool shown = false;
-    std::thread user;
-  } run;
-  velmoSetDialogHook(
-      [](HWND dialog, void* context) {
-        Run* run = static_cast<Run*>(context);
-        run->shown = IsWindowVisible(dialog);
-        // The user works while the dialog's loop runs on this thread.
-        run->user = std::thread([] {
-          onDialogWindow("windowfocus --sync mousemove --window %1 " + boxPoint(16, 61, 11) +
-                         " click 1");  // Spin to Beat
-          onDialogWindow("mousemove --window %1 " + boxPoint(16, 17, 10) +
-                         " click 1");  // Rotate X, disabled
-          std::this_thread::sleep_for(std::chrono::milliseconds(300));
-          onDialogWindow("key Return");
-        });
-      },
-      &run);
-  visConfig(&pluginModule);
-  velmoSetDialogHook(nullptr, nullptr);
-  run.user.join();
+  dialog_test::ModuleFolder folder{DIALOG_RESOURCES_MODULE};
+};
 
-  EXPECT_TRUE(run.shown);
+void clickSpinToBeatAndRotateX() {
+  onDialogWindow("windowfocus --sync %1 mousemove --window %1 " + boxPoint(16, 61, 11) +
+                 " click 1");
+  onDialogWindow("mousemove --window %1 " + boxPoint(16, 17, 10) + " click 1");  // disabled
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+TEST_F(DialogOnDisplay, MouseReachesOnlyEnabledBoxesAndEnterConfirms) {
+  openWhileUser([] {
+    clickSpinToBeatAndRotateX();
+    onDialogWindow("key Return");
+  });
   EXPECT_EQ(SpinToBeat, 0);
   EXPECT_EQ(RotateX, 1);
   const std::string ini = folder.read("plugin.ini");
   EXPECT_NE(ini.find("SpinToBeat=0"), std::string::npos) << ini;
   EXPECT_NE(ini.find("RotateX=1"), std::string::npos) << ini;
+}
+
+TEST_F(DialogOnDisplay, EscapeCancels) {
+  openWhileUser([] {
+    clickSpinToBeatAndRotateX();
+    onDialogWindow("key Escape");
+  });
+  EXPECT_EQ(SpinToBeat, 1);
+  EXPECT_FALSE(folder.exists("plugin.ini"));
 }
 
 }  // namespace
