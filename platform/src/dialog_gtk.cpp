@@ -20,6 +20,7 @@ window.velmo-dialog, window.velmo-dialog * {
   font-size: 8pt;
 }
 window.velmo-dialog button { min-height: 0; min-width: 0; padding: 0 4px; }
+window.velmo-dialog button.default { border: 1px solid #202020; }
 window.velmo-dialog checkbutton { min-height: 0; padding: 0; }
 window.velmo-dialog check { min-width: 11px; min-height: 11px; margin: 0 4px 0 0; }
 window.velmo-dialog scrollbar {
