@@ -54,6 +54,7 @@ int runRenderJob(const RenderJob& job) {
   std::string error;
   std::unique_ptr<AudioSource> source = job.input.empty() ? openDemoTrack() : openAudioFile(job.input, &error);
   if (!source) return fail(error);
+  if (source->frameCount() == 0) return fail((job.input.empty() ? "the demo" : job.input) + ": holds no audio");
   const int rate = source->sampleRate();
   const int channels = source->channels();
 
@@ -75,7 +76,10 @@ int runRenderJob(const RenderJob& job) {
     seconds = job.snapshotAt;
   }
   // Frames to draw; -1 while the length is unknown (until the source ends).
-  const int64_t frameTotal = seconds >= 0 ? static_cast<int64_t>(std::floor(seconds * job.fps)) + (kind == OutputKind::Snapshot ? 1 : 0) : -1;
+  // A partial last frame still gets drawn: any sound at all shows.
+  const int64_t frameTotal = seconds < 0                      ? -1
+                             : kind == OutputKind::Snapshot ? static_cast<int64_t>(std::floor(seconds * job.fps)) + 1
+                                                            : static_cast<int64_t>(std::ceil(seconds * job.fps - 1e-6));
   const int64_t audioTotal = seconds >= 0 ? static_cast<int64_t>(std::llround(seconds * rate)) : -1;
 
   OfflineControls controls;

@@ -224,6 +224,11 @@ TEST_P(ProgramErrors, SaysWhatIsWrongAndExitsNonZero) {
   }
   std::ofstream(dir + "/garbage.wav") << std::string(4000, 'x');
   std::ofstream(dir + "/notes.txt") << "not a plug-in\n";
+  SF_INFO empty{};
+  empty.samplerate = 8000;
+  empty.channels = 1;
+  empty.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  sf_close(sf_open((dir + "/empty.wav").c_str(), SFM_WRITE, &empty));
   ASSERT_EQ(symlink("/dev/full", (dir + "/full.mp4").c_str()), 0);
   ProgramResult result = velmo(arguments);
   EXPECT_EQ(result.status, GetParam().status) << result.output;
@@ -236,6 +241,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ErrorCase{"MissingAudioFile", "render $DIR/none.ogg -o $DIR/x.mp4", 1, "No such file or directory"},
         ErrorCase{"CorruptAudioFile", "render $DIR/garbage.wav -o $DIR/x.mp4", 1, "not an audio file"},
+        ErrorCase{"EmptyAudioFile", "render $DIR/empty.wav -o $DIR/x.mp4", 1, "holds no audio"},
         ErrorCase{"FolderAsAudioFile", "snapshot $DIR --at 0 -o $DIR/x.png", 1, "is a folder"},
         ErrorCase{"TextFileAsPlugin", "--plugin $DIR/notes.txt render -o $DIR/x.mp4", 1,
                   "not a Winamp visualization plug-in"},
