@@ -150,4 +150,27 @@ TEST(SceneFramesRepeat, SameInputGivesIdenticalPixels) {
   EXPECT_EQ(d.pixelsOver, 0);
 }
 
+// The depth keys pull the platform towards the viewer and past it: corners
+// behind the eye are drawn clipped, frame after frame, and nothing breaks.
+TEST(SceneFramesPlatform, PulledThroughTheViewer) {
+  hardening::PluginHost host;
+  if (!host.ready()) GTEST_SKIP() << "cannot run the plug-in: " << host.why();
+  VisModule* module = host.module();
+  module->init(module);
+  for (int f = 0; f < 60; f++) {
+    fillSceneSpectrum(module->spectrumData, SceneInput::sweep, f);
+    module->render(module);
+    hardening::PluginHost::pumpMessages();
+    host.pressKey('G');  // 1.05 nearer each frame: from depth 36 to beyond -25
+  }
+  int width = 0, height = 0;
+  vglGetFrameSize(&width, &height);
+  std::vector<FxU32> pixels((size_t)width * height);
+  ASSERT_TRUE(vglReadFrame(GR_BUFFER_FRONTBUFFER, pixels.data(), width));
+  long lit = 0;
+  for (FxU32 p : pixels) lit += p != 0;
+  EXPECT_GT(lit, (long)pixels.size() / 4);
+  module->quit(module);
+}
+
 }  // namespace
