@@ -61,16 +61,18 @@ int runPlayJob(const PlayJob& job) {
   VisSession session;
   if (!session.open(job.pluginPath, feed.get(), &error)) return fail(error);
   session.onFrame([&window](const Frame& frame) { window.update(frame); });
+  // The main window's caption names the song for the plug-in; the picture
+  // window's title repeats it for the desktop.
   std::string caption;
-  auto showCaption = [&] {
+  auto showCaption = [&](bool force) {
     std::string now = feed->caption();
-    if (now == caption) return;
+    if (now == caption && !force) return;
     caption = now;
     session.setCaption(caption);
+    window.setTitle(caption + (session.running() ? " - velmo" : " - velmo (display closed: Enter opens it again, Q quits)"));
   };
-  showCaption();
-  window.setTitle(caption + " - velmo");
   session.start(feed->sampleRate(), feed->channels());
+  showCaption(true);
 
   Spectrum spectrum;
   SpectrumBytes bytes = {};
@@ -90,7 +92,7 @@ int runPlayJob(const PlayJob& job) {
       }
       if (key == SDLK_RETURN && down && !session.running()) {
         session.start(feed->sampleRate(), feed->channels());
-        window.setTitle(caption + " - velmo");
+        showCaption(true);
         continue;
       }
       unsigned virtualKey = virtualKeyFor(key);
@@ -100,10 +102,10 @@ int runPlayJob(const PlayJob& job) {
     if (session.displayClosed()) {
       session.stop();
       window.clear();
-      window.setTitle(caption + " - velmo (display closed: Enter opens it again, Q quits)");
+      showCaption(true);
     }
     feed->fill();
-    showCaption();
+    showCaption(false);
     if (feed->quitRequested() || feed->ended()) break;
     if (job.maxSeconds >= 0 && Clock::now() - start >= std::chrono::duration<double>(job.maxSeconds)) break;
 
