@@ -1,6 +1,7 @@
 #include "tdf_writer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -63,7 +64,10 @@ void write3df(const std::string& path, const std::vector<Image>& levels, GrTextu
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) throw std::runtime_error(path + ": cannot write");
+  if (!out) {
+    std::remove(path.c_str());  // never leave a partial texture behind
+    throw std::runtime_error(path + ": cannot write");
+  }
 }
 
 }  // namespace velmo::tools
