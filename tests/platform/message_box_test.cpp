@@ -77,3 +77,26 @@ INSTANTIATE_TEST_SUITE_P(
                       HeadlessCase{"default", MB_RETRYCANCEL | MB_DEFBUTTON2, IDCANCEL}));
 
 }  // namespace
+
+namespace {
+
+// A real GTK box on a virtual X display of its own, answered with the keyboard.
+TEST(MessageBoxOnDisplay, EnterGivesTheDefaultButton) {
+  if (std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null") != 0) {
+    GTEST_SKIP() << "needs xvfb-run and xdotool";
+  }
+  const std::string command = std::string("env -u VELMO_MSGBOX xvfb-run -a '") +
+                              PLATFORM_MESSAGE_BOX_DISPLAY + "' 2>&1";
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char chunk[256];
+  while (fgets(chunk, sizeof chunk, pipe)) output += chunk;
+  const int status = pclose(pipe);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("Velmo box test: Press Enter for the default button"), std::string::npos)
+      << "written to standard error as well";
+  EXPECT_NE(output.find("answer 7"), std::string::npos) << output;
+}
+
+}  // namespace
