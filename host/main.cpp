@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
   std::string pluginPath;
   app.add_option("--plugin", pluginPath, "The vis plug-in to load (default: vis_velmo.so beside velmo)");
   app.require_subcommand(0, 1);
+  // `velmo FILE...` is `velmo play FILE...`.
+  std::vector<std::string> bareFiles;
+  app.add_option("files", bareFiles, "Audio files to play (as 'velmo play FILE...')");
 
   velmo::PlayJob play;
   CLI::App* playCommand = app.add_subcommand("play", "Show the picture in a window and play the files");
@@ -119,5 +122,6 @@ int main(int argc, char** argv) {
     return velmo::runPlayJob(live);
   }
   play.pluginPath = plugin;
+  if (!*playCommand) play.files = bareFiles;
   return velmo::runPlayJob(play);
 }
