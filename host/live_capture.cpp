@@ -87,14 +87,20 @@ class LiveCapture : public Feed {
   bool quit_ = false;
 };
 
+// PulseAudio's monitors of the outputs (what the desktop plays) are the
+// point of live input; SDL leaves them out unless asked.
+bool initCaptureAudio(std::string* error) {
+  SDL_SetHint(SDL_HINT_AUDIO_INCLUDE_MONITORS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+  *error = std::string("no audio: ") + SDL_GetError();
+  return false;
+}
+
 }  // namespace
 
 std::vector<std::string> captureDeviceNames(std::string* error) {
   std::vector<std::string> names;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    *error = std::string("no audio: ") + SDL_GetError();
-    return names;
-  }
+  if (!initCaptureAudio(error)) return names;
   int count = SDL_GetNumAudioDevices(1);
   for (int i = 0; i < count; ++i) {
     if (const char* name = SDL_GetAudioDeviceName(i, 1)) names.push_back(name);
@@ -104,10 +110,7 @@ std::vector<std::string> captureDeviceNames(std::string* error) {
 }
 
 std::unique_ptr<Feed> openLiveCapture(const std::string& device, std::string* error) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    *error = std::string("no audio: ") + SDL_GetError();
-    return nullptr;
-  }
+  if (!initCaptureAudio(error)) return nullptr;
   auto capture = std::make_unique<LiveCapture>();
   if (!capture->open(device, error)) return nullptr;
   return capture;
