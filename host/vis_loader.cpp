@@ -28,7 +28,10 @@ bool loadVis(const std::string& path, LoadedVis* vis, std::string* error) {
     *error = path + ": not a Winamp visualization plug-in (it cannot be loaded as a library)";
     return false;
   }
-  GetHeaderFn getHeader = reinterpret_cast<GetHeaderFn>(GetProcAddress(library, "winampVisGetHeader"));
+  // Through a generic function pointer: FARPROC's own signature is not the export's.
+  typedef void (*AnyFunction)(void);
+  GetHeaderFn getHeader = reinterpret_cast<GetHeaderFn>(
+      reinterpret_cast<AnyFunction>(GetProcAddress(library, "winampVisGetHeader")));
   if (!getHeader) {
     FreeLibrary(library);
     *error = path + ": not a Winamp visualization plug-in (no winampVisGetHeader export)";
