@@ -145,7 +145,8 @@ bool renderScene(const char* scene, SceneInput input, int frames, bool everyOpti
   HMODULE library = LoadLibraryA(dll.c_str());
   if (!library) return false;
   using GetHeader = VisHeader* (*)();
-  auto getHeader = reinterpret_cast<GetHeader>(GetProcAddress(library, "winampVisGetHeader"));
+  auto getHeader =
+      reinterpret_cast<GetHeader>(reinterpret_cast<void*>(GetProcAddress(library, "winampVisGetHeader")));
   if (!getHeader) return false;
   VisModule* module = getHeader()->getModule(0);
 
