@@ -85,8 +85,9 @@ TEST(MessageBoxOnDisplay, EnterGivesTheDefaultButton) {
   if (std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null") != 0) {
     GTEST_SKIP() << "needs xvfb-run and xdotool";
   }
-  const std::string command = std::string("env -u VELMO_MSGBOX xvfb-run -a '") +
-                              PLATFORM_MESSAGE_BOX_DISPLAY + "' 2>&1";
+  const std::string command = std::string("env -u VELMO_MSGBOX LSAN_OPTIONS=suppressions=") +
+                              PLATFORM_GTK_LEAKS + " xvfb-run -a '" + PLATFORM_MESSAGE_BOX_DISPLAY +
+                              "' 2>&1";
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
