@@ -9,10 +9,11 @@ const float focalLength = 320.0f;
 static const float snapBias = 786432.0f;  // 3 * 2^18: sums land where floats are 1/16 apart
 
 float snapCoordinate(float v) {
-  // The sum must be rounded to single precision before the bias comes off;
-  // the store through a volatile float forces that even when x87 registers
-  // run at extended precision.
-  volatile float biased = v + snapBias;
+  // The value and the sum must each be rounded to single precision before the
+  // bias comes off; stores through volatile floats force that even when x87
+  // registers run at extended precision.
+  volatile float value = v;
+  volatile float biased = value + snapBias;
   return biased - snapBias;
 }
 
