@@ -114,12 +114,3 @@ TEST(Rotation, CountMeansTrianglesOrPoints) {
   EXPECT_EQ(pointsChanged(rotatePointsYZ, -4), 0);
   EXPECT_EQ(pointsChanged(rotateXY, -1), 0);
 }
-
-TEST(Rotation, UsesTheOldCoordinatesForBoth) {
-  ScenePoint p = {3, 0, 4, 0, 0};
-  rotatePointsXZ(&p, 0.3f, 1);
-  EXPECT_NEAR(std::sqrt(p.x * p.x + p.z * p.z), 5.0f, 1e-5f) << "a rotation keeps length";
-  const float c = (float)std::cos(0.3), s = (float)std::sin(0.3);
-  EXPECT_EQ(p.x, c * 3.0f + s * 4.0f);
-  EXPECT_EQ(p.z, c * 4.0f - s * 3.0f);
-}
