@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs the build into a fresh prefix and runs the installed program from
+# there: the layout users get, and a snapshot drawn with nothing but it.
+#   install_check.sh BUILD_DIR
+set -eu
+build=$1
+prefix=$(mktemp -d /tmp/velmo-install-XXXXXX)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for file in bin/velmo lib/velmo/vis_velmo.so lib/velmo/libglide2x.so lib/velmo/libvelmo_win32.so \
+            lib/velmo/Light.3df lib/velmo/Velmo1.3df lib/velmo/VelmoFont.3df lib/velmo/VelmoLogo.3df; do
+  [ -e "$prefix/$file" ] || { echo "missing after install: $file"; exit 1; }
+done
+# Nothing may still point into the build folder.
+if ldd "$prefix/bin/velmo" | grep -q "$build"; then echo "velmo links into the build folder"; exit 1; fi
+HOME=$prefix env -u DISPLAY "$prefix/bin/velmo" snapshot --at 0.5 -o "$prefix/snap.png"
+[ -s "$prefix/snap.png" ] || { echo "no snapshot written"; exit 1; }
+echo "installed layout and snapshot: ok"
