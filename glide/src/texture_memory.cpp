@@ -85,6 +85,7 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
   mipmap->largeLod = largeLod;
   mipmap->aspect = aspect;
   mipmap->mipmapMode = mipmapMode;
+  mipmap->evenOddMask = evenOddMask & GR_MIPMAPLEVELMASK_BOTH;
   mipmap->clampS = sClamp == GR_TEXTURECLAMP_CLAMP;
   mipmap->clampT = tClamp == GR_TEXTURECLAMP_CLAMP;
   mipmap->bilinearMin = minFilter == GR_TEXTUREFILTER_BILINEAR;
@@ -131,6 +132,10 @@ FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t id, const void *src,
   const unsigned char *texels = static_cast<const unsigned char *>(src);
   int bytesPerTexel = texelBytes(mipmap->format);
   for (int i = 0; i < mipmap->levelCount; ++i) {
+    // The source holds only the levels the allocation's mask keeps.
+    int lod = mipmap->largeLod + i;
+    int levelMask = (lod % 2 == 0) ? GR_MIPMAPLEVELMASK_EVEN : GR_MIPMAPLEVELMASK_ODD;
+    if (!(mipmap->evenOddMask & levelMask)) continue;
     MipLevel &level = mipmap->levels[i];
     decodeTexels(mipmap->format, texels, texTable, level.width, level.height,
                  const_cast<FxU32 *>(level.texels));

@@ -22,6 +22,7 @@ struct Mipmap {
   GrLOD_t smallLod, largeLod;
   GrAspectRatio_t aspect;
   GrMipMapMode_t mipmapMode;
+  int evenOddMask;  // which levels this allocation holds
   bool clampS, clampT;
   bool bilinearMin, bilinearMag;
   float lodBias;

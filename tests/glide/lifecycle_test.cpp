@@ -124,6 +124,22 @@ TEST(TextureMemory, BudgetIsSettableByCallAndEnvironment) {
   vglSetTextureMemory(2u << 20);
 }
 
+TEST(TextureMemory, EvenLevelsOnlyTakeAndReadJustThoseLevels) {
+  // Even LODs 256, 64, 16, 4 and 1 of RGB565: 139,810 bytes, rounded to 8.
+  vglSetTextureMemory(139816);
+  openDefault();
+  GrMipMapId_t id = guTexAllocateMemory(GR_TMU0, GR_MIPMAPLEVELMASK_EVEN, 256, 256,
+                                        GR_TEXFMT_RGB_565, GR_MIPMAP_NEAREST, GR_LOD_1, GR_LOD_256,
+                                        GR_ASPECT_1x1, 0, 0, 1, 1, 0, 0);
+  ASSERT_NE(id, GR_NULL_MIPMAP_HANDLE);
+  // Levels 256, 64, 16, 4, 1: exactly that many texels, no more (the
+  // sanitizer build would see a read past them).
+  std::vector<FxU16> even(256 * 256 + 64 * 64 + 16 * 16 + 4 * 4 + 1, 0xFFFF);
+  guTexDownloadMipMap(id, even.data(), nullptr);
+  grGlideShutdown();
+  vglSetTextureMemory(2u << 20);
+}
+
 TEST(TextureMemory, InconsistentRequestsAreRefused) {
   openDefault();
   auto alloc = [](int tmu, int w, int h, int fmt, int small, int large, int aspect) {
