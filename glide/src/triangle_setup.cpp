@@ -27,13 +27,13 @@ bool readsTexture(const RenderState &s) {
          s.color.factor == GR_COMBINE_FACTOR_TEXTURE_RGB;
 }
 
-Plane makePlane(const Point2 p[3], float a0, float a1, float a2, double det) {
+Plane makePlane(const Point2 p[3], float a0, float a1, float a2, double inverseDet) {
   const double d1x = p[1].x - p[0].x, d1y = p[1].y - p[0].y;
   const double d2x = p[2].x - p[0].x, d2y = p[2].y - p[0].y;
   const double da1 = double(a1) - a0, da2 = double(a2) - a0;
   Plane plane;
-  plane.dx = (da1 * d2y - da2 * d1y) / det;
-  plane.dy = (da2 * d1x - da1 * d2x) / det;
+  plane.dx = (da1 * d2y - da2 * d1y) * inverseDet;
+  plane.dy = (da2 * d1x - da1 * d2x) * inverseDet;
   // Value at the centre of pixel (0, 0).
   plane.base = a0 - plane.dx * (p[0].x - 0.5) - plane.dy * (p[0].y - 0.5);
   plane.stepX = float(plane.dx);
@@ -71,14 +71,15 @@ void drawTriangle(const GrVertex *va, const GrVertex *vb, const GrVertex *vc) {
     for (const GrVertex *vertex : v)
       if (!(vertex->oow > 0.0f) || !std::isfinite(vertex->oow)) return;
   }
-  tri.r = makePlane(p, va->r, vb->r, vc->r, det);
-  tri.g = makePlane(p, va->g, vb->g, vc->g, det);
-  tri.b = makePlane(p, va->b, vb->b, vc->b, det);
-  tri.a = makePlane(p, va->a, vb->a, vc->a, det);
-  tri.ooz = makePlane(p, va->ooz, vb->ooz, vc->ooz, det);
-  tri.oow = makePlane(p, va->oow, vb->oow, vc->oow, det);
-  tri.sow = makePlane(p, va->tmuvtx[0].sow, vb->tmuvtx[0].sow, vc->tmuvtx[0].sow, det);
-  tri.tow = makePlane(p, va->tmuvtx[0].tow, vb->tmuvtx[0].tow, vc->tmuvtx[0].tow, det);
+  const double inverseDet = 1.0 / det;
+  tri.r = makePlane(p, va->r, vb->r, vc->r, inverseDet);
+  tri.g = makePlane(p, va->g, vb->g, vc->g, inverseDet);
+  tri.b = makePlane(p, va->b, vb->b, vc->b, inverseDet);
+  tri.a = makePlane(p, va->a, vb->a, vc->a, inverseDet);
+  tri.ooz = makePlane(p, va->ooz, vb->ooz, vc->ooz, inverseDet);
+  tri.oow = makePlane(p, va->oow, vb->oow, vc->oow, inverseDet);
+  tri.sow = makePlane(p, va->tmuvtx[0].sow, vb->tmuvtx[0].sow, vc->tmuvtx[0].sow, inverseDet);
+  tri.tow = makePlane(p, va->tmuvtx[0].tow, vb->tmuvtx[0].tow, vc->tmuvtx[0].tow, inverseDet);
 
   SpanFunction shade = ctx.settings.referencePath ? nullptr : chooseFastSpan(tri);
   if (!shade) shade = shadeSpanGeneric;
