@@ -100,6 +100,8 @@ inline __m256i scale255x16(__m256i c, __m256i alpha16) {
 // Shades eight pixels starting at index i0 of the span into colour/depth
 // (which point at those eight pixels); lanes at or past `count` are left
 // alone.
+// The template flags fix the branches once per span.
+template <bool kDepth, bool kMipmapped, bool kChroma>
 __attribute__((always_inline)) inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *storage, int i0,
                    int count, FxU32 *colour, FxU16 *depth) {
   const Mipmap &m = *f.texture;
@@ -110,11 +112,10 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
   const __m256 oow = along8(_mm256_set1_ps(f.oow0), _mm256_set1_ps(f.oowStepX), index);
   const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), oow);
   __m256i depthValue = _mm256_setzero_si256();
-  if (depth) {
+  if (kDepth) {
     depthValue = wDepth8(oow, w);
     __m256i stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(depth)));
     live = _mm256_and_si256(live, depthPasses8(f.depthFunction, depthValue, stored));
-    if (_mm256_testz_si256(live, live)) return;
   }
 
   const __m256 tpu = _mm256_set1_ps(f.tpu);
@@ -122,7 +123,7 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
   const __m256 t = _mm256_mul_ps(along8(_mm256_set1_ps(f.tow0), _mm256_set1_ps(f.towStepX), index), w);
 
   __m256i level = _mm256_setzero_si256();
-  if (levels.mipmapped) {
+  if (kMipmapped) {
     auto derivative = [&](float sowStep, float oowStep, __m256 coord) {
       __m256 d = _mm256_sub_ps(_mm256_set1_ps(sowStep), _mm256_mul_ps(coord, _mm256_set1_ps(oowStep)));
       return _mm256_mul_ps(_mm256_mul_ps(d, w), tpu);
@@ -187,7 +188,7 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
   const __m256i redBlue = bilinear16(rb(t00), rb(t10), rb(t01), rb(t11), fu16, fv16);
   const __m256i greenAlpha = bilinear16(ga(t00), ga(t10), ga(t01), ga(t11), fu16, fv16);
 
-  if (f.chromaKey) {
+  if (kChroma) {
     __m256i rgb = _mm256_or_si256(redBlue, _mm256_and_si256(_mm256_slli_epi32(greenAlpha, 8),
                                                             _mm256_set1_epi32(0xFF00)));
     live = _mm256_andnot_si256(_mm256_cmpeq_epi32(rgb, _mm256_set1_epi32(int(f.chromaRgb))), live);
@@ -213,7 +214,7 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
                              _mm256_slli_epi32(alpha, 24));
   _mm256_storeu_si256(reinterpret_cast<__m256i *>(colour), _mm256_blendv_epi8(dst, result, live));
 
-  if (depth && f.depthWrite) {
+  if (kDepth && f.depthWrite) {
     // Pack both to 16 bits and merge with what is stored.
     __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(depthValue, depthValue), 0x08);
     __m256i packedMask = _mm256_permute4x64_epi64(_mm256_packs_epi32(live, live), 0x08);
@@ -224,18 +225,15 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
   }
 }
 
-}  // namespace
 
-void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1) {
-  FastSpan f;
-  prepareFastSpan(tri, y, x0, &f);
-  LevelTable levels;
-  makeLevelTable(*f.texture, &levels);
+template <bool kDepth, bool kMipmapped, bool kChroma>
+void shadeSpan(const FastSpan &f, const LevelTable &levels, int x0, int x1) {
   const FxU32 *storage = f.texture->levels[0].texels;
   const int n = x1 - x0;
   int i = 0;
   for (; i + 8 <= n; i += 8)
-    shade8(f, levels, storage, i, 8, f.colour + x0 + i, f.depth ? f.depth + x0 + i : nullptr);
+    shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, 8, f.colour + x0 + i,
+                                        kDepth ? f.depth + x0 + i : nullptr);
   if (i < n) {
     // The last few pixels through a copy, so no load reaches past the row.
     alignas(32) FxU32 colour[8] = {};
@@ -243,13 +241,33 @@ void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1) {
     const int rest = n - i;
     for (int k = 0; k < rest; ++k) {
       colour[k] = f.colour[x0 + i + k];
-      if (f.depth) depth[k] = f.depth[x0 + i + k];
+      if (kDepth) depth[k] = f.depth[x0 + i + k];
     }
-    shade8(f, levels, storage, i, rest, colour, f.depth ? depth : nullptr);
+    shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, rest, colour, depth);
     for (int k = 0; k < rest; ++k) {
       f.colour[x0 + i + k] = colour[k];
-      if (f.depth) f.depth[x0 + i + k] = depth[k];
+      if (kDepth) f.depth[x0 + i + k] = depth[k];
     }
+  }
+}
+
+}  // namespace
+
+void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1) {
+  FastSpan f;
+  prepareFastSpan(tri, y, x0, &f);
+  LevelTable levels;
+  makeLevelTable(*f.texture, &levels);
+  const int variant = (f.depth ? 4 : 0) | (levels.mipmapped ? 2 : 0) | (f.chromaKey ? 1 : 0);
+  switch (variant) {
+    case 0: shadeSpan<false, false, false>(f, levels, x0, x1); break;
+    case 1: shadeSpan<false, false, true>(f, levels, x0, x1); break;
+    case 2: shadeSpan<false, true, false>(f, levels, x0, x1); break;
+    case 3: shadeSpan<false, true, true>(f, levels, x0, x1); break;
+    case 4: shadeSpan<true, false, false>(f, levels, x0, x1); break;
+    case 5: shadeSpan<true, false, true>(f, levels, x0, x1); break;
+    case 6: shadeSpan<true, true, false>(f, levels, x0, x1); break;
+    default: shadeSpan<true, true, true>(f, levels, x0, x1); break;
   }
 }
 
