@@ -6,21 +6,8 @@
 #include "host/vis_session.h"
 
 namespace velmo {
-namespace {
-
-class IdleControls : public HostControls {
- public:
-  int playPositionMs() override { return -1; }
-  int trackLengthSeconds() override { return -1; }
-  int playState() override { return 0; }
-  void keyPressed(unsigned) override {}
-  void closeRequested() override {}
-};
-
-}  // namespace
-
 int runConfigJob(const std::string& pluginPath) {
-  IdleControls controls;
+  FixedControls controls;  // stopped
   VisSession session;
   std::string error;
   if (!session.open(pluginPath, &controls, &error)) {

@@ -23,6 +23,20 @@ class HostControls {
   virtual void closeRequested() = 0;
 };
 
+// Fixed answers, for runs without a transport (rendering, the dialog): the
+// caller sets the position as it goes; keys are ignored.
+class FixedControls : public HostControls {
+ public:
+  int positionMs = -1;
+  int lengthSeconds = -1;
+  int state = 0;
+  int playPositionMs() override { return positionMs; }
+  int trackLengthSeconds() override { return lengthSeconds; }
+  int playState() override { return state; }
+  void keyPressed(unsigned) override {}
+  void closeRequested() override {}
+};
+
 // Winamp's main-window queries: WM_USER with lParam as below.
 constexpr LPARAM kQueryPlayState = 104;
 constexpr LPARAM kQueryOutputTime = 105;  // wParam 0: position in ms; 1: length in s

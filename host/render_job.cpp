@@ -6,8 +6,9 @@
 
 #include <velmo_glide.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -23,18 +24,6 @@
 
 namespace velmo {
 namespace {
-
-// The play position the plug-in asks for is the time of the frame being drawn.
-class OfflineControls : public HostControls {
- public:
-  int positionMs = 0;
-  int lengthSeconds = -1;
-  int playPositionMs() override { return positionMs; }
-  int trackLengthSeconds() override { return lengthSeconds; }
-  int playState() override { return 1; }
-  void keyPressed(unsigned) override {}
-  void closeRequested() override {}
-};
 
 enum class OutputKind { Video, PngFolder, Snapshot };
 
@@ -82,7 +71,10 @@ int runRenderJob(const RenderJob& job) {
                                                             : static_cast<int64_t>(std::ceil(seconds * job.fps - 1e-6));
   const int64_t audioTotal = seconds >= 0 ? static_cast<int64_t>(std::llround(seconds * rate)) : -1;
 
-  OfflineControls controls;
+  // The play position the plug-in asks for is the time of the frame drawn.
+  FixedControls controls;
+  controls.positionMs = 0;
+  controls.state = 1;
   controls.lengthSeconds = seconds >= 0 ? static_cast<int>(seconds) : -1;
   vglSetScale(job.scale);
   vglSetDither(job.dither ? 1 : 0);

@@ -17,15 +17,6 @@ namespace {
 
 constexpr double kSeconds = 4.0;
 
-class NoControls : public velmo::HostControls {
- public:
-  int playPositionMs() override { return 0; }
-  int trackLengthSeconds() override { return 60; }
-  int playState() override { return 1; }
-  void keyPressed(unsigned) override {}
-  void closeRequested() override {}
-};
-
 void BM_RenderDemoToVideo(benchmark::State& state) {
   velmo::RenderJob job;
   job.pluginPath = velmo::defaultPluginPath();
@@ -46,7 +37,7 @@ BENCHMARK(BM_RenderDemoToVideo)->Arg(1)->Arg(2)->Unit(benchmark::kSecond)->UseRe
 
 // The plug-in's frames through our Glide, with the spectrum, and nothing else.
 void BM_PluginFramesOnly(benchmark::State& state) {
-  NoControls controls;
+  velmo::FixedControls controls;
   vglSetScale(static_cast<int>(state.range(0)));
   velmo::VisSession session;
   std::string error;
