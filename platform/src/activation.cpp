@@ -75,6 +75,22 @@ HWND activateWindow(HWND window) {
   return old;
 }
 
+void releaseActivation(HWND window) {
+  auto queue = queueOfWindow(window);
+  if (!queue) return;
+  HWND focus, active;
+  {
+    std::lock_guard<std::recursive_mutex> lock(registryMutex());
+    focus = queue->focus;
+    active = queue->active;
+  }
+  if (active == window) {
+    deactivate(*queue);
+  } else if (isSelfOrDescendant(window, focus)) {
+    changeFocus(*queue, nullptr);
+  }
+}
+
 void forgetFocusAndActivation(HWND window) {
   std::lock_guard<std::recursive_mutex> lock(registryMutex());
   WindowPtr found = findWindow(window);
@@ -123,15 +139,17 @@ extern "C" BOOL ShowWindow(HWND window, int command) {
     return TRUE;
   }
 
-  if (!wasVisible) {
-    SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
+  // Showing a window that is already visible changes nothing, activation included.
+  if (wasVisible) return TRUE;
+  SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
+  {
     std::lock_guard<std::recursive_mutex> lock(registryMutex());
     found->visible = true;
   }
   const bool activates = command != SW_SHOWNOACTIVATE && command != SW_SHOWNA &&
                          command != SW_SHOWMINNOACTIVE && command != SW_MINIMIZE;
   if (activates && isTopLevel(*found) && IsWindow(window)) activateWindow(window);
-  return wasVisible ? TRUE : FALSE;
+  return FALSE;
 }
 
 extern "C" BOOL UpdateWindow(HWND window) { return IsWindow(window); }

@@ -117,8 +117,9 @@ extern "C" HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowNa
     if (IsWindow(handle)) sendNcDestroy(handle);
     return nullptr;
   }
+  // A refused creation ends the window quietly: WM_NCDESTROY only, as user32 does.
   if (callProcedure(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-    DestroyWindow(handle);
+    if (IsWindow(handle)) sendNcDestroy(handle);
     return nullptr;
   }
   if (!IsWindow(handle)) return nullptr;
@@ -141,6 +142,7 @@ extern "C" BOOL DestroyWindow(HWND window) {
     wasActive = currentQueue()->active == window;
     owner = found->owner;
   }
+  releaseActivation(window);
   markDestroying(window);
   forgetFocusAndActivation(window);
 

@@ -1,0 +1,159 @@
+// Our layer against the real thing: each scenario program, run natively on
+// our layer and as a Win32 program under Wine, must print the same results;
+// the profile scenario must also leave byte-identical INI files.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ScenarioRun {
+  int status = -1;
+  std::vector<std::string> lines;
+  std::map<std::string, std::string> files;
+};
+
+std::string readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+fs::path freshDirectory(const std::string& name) {
+  const fs::path directory = fs::temp_directory_path() /
+                             ("velmo_platform_" + name + "_" + std::to_string(getpid()));
+  fs::remove_all(directory);
+  fs::create_directories(directory);
+  return directory;
+}
+
+// Runs a command in a directory; keeps its standard output as lines (CR
+// dropped: Wine's console writes CR LF) and every file it left.
+ScenarioRun runIn(const fs::path& directory, const std::string& command) {
+  ScenarioRun run;
+  const std::string line = "cd '" + directory.string() + "' && " + command + " 2>/dev/null";
+  FILE* pipe = popen(line.c_str(), "r");
+  if (!pipe) return run;
+  std::string output;
+  char chunk[4096];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
+  run.status = pclose(pipe);
+  std::string current;
+  for (char c : output) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      run.lines.push_back(current);
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) run.lines.push_back(current);
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    run.files[entry.path().filename().string()] = readAll(entry.path());
+  }
+  return run;
+}
+
+std::string visible(const std::string& bytes) {
+  std::string text;
+  for (unsigned char c : bytes) {
+    if (c == '\r') text += "\\r";
+    else if (c == '\n') text += "\\n\n";
+    else if (c < 32 || c > 126) text += "\\x" + std::to_string(c);
+    else text += static_cast<char>(c);
+  }
+  return text;
+}
+
+struct Runs {
+  ScenarioRun native;
+  ScenarioRun wine;
+  fs::path nativeDir;
+  fs::path wineDir;
+};
+
+// Runs one scenario both ways in fresh folders; false (with the reason) when
+// the Win32 side cannot run here.
+bool runBoth(const std::string& name, const std::string& nativeProgram, const std::string& win32Program,
+             const std::string& wineLauncher, Runs& runs, std::string& why) {
+  if (win32Program.empty() || !fs::exists(win32Program)) {
+    why = "no mingw-w64 compiler or Wine: the Win32 scenario was not built";
+    return false;
+  }
+  runs.nativeDir = freshDirectory(name + "_native");
+  runs.wineDir = freshDirectory(name + "_wine");
+  runs.native = runIn(runs.nativeDir, "'" + nativeProgram + "'");
+  runs.wine = runIn(runs.wineDir, "WINEDEBUG=-all " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
+                                      win32Program + "'");
+  if (runs.wine.status != 0 || runs.wine.lines.empty()) {
+    why = "Wine could not run the scenario here (status " + std::to_string(runs.wine.status) + ")";
+    return false;
+  }
+  return true;
+}
+
+void expectSameLines(const ScenarioRun& native, const ScenarioRun& wine) {
+  const size_t common = std::min(native.lines.size(), wine.lines.size());
+  for (size_t i = 0; i < common; ++i) {
+    EXPECT_EQ(native.lines[i], wine.lines[i]) << "line " << i + 1 << " (ours, then Wine's)";
+  }
+  EXPECT_EQ(native.lines.size(), wine.lines.size());
+}
+
+TEST(ProfileAgainstWine, SameResultsAndSameFiles) {
+  Runs runs;
+  std::string why;
+  if (!runBoth("profile", PLATFORM_PROFILE_NATIVE, PLATFORM_PROFILE_WIN32, "", runs, why)) {
+    GTEST_SKIP() << why;
+  }
+  const ScenarioRun& native = runs.native;
+  const ScenarioRun& wine = runs.wine;
+  ASSERT_EQ(native.status, 0);
+  ASSERT_GT(native.lines.size(), 200u);
+  expectSameLines(native, wine);
+
+  ASSERT_GE(wine.files.size(), 10u);
+  ASSERT_EQ(native.files.size(), wine.files.size());
+  for (const auto& [name, bytes] : wine.files) {
+    auto ours = native.files.find(name);
+    ASSERT_NE(ours, native.files.end()) << name << " is missing from our run";
+    EXPECT_EQ(ours->second, bytes) << name << "\nours:\n" << visible(ours->second) << "\nWine:\n"
+                                   << visible(bytes);
+  }
+  EXPECT_EQ(native.files.count("missing.ini"), 0u) << "deleting from a missing file creates nothing";
+  fs::remove_all(runs.nativeDir);
+  fs::remove_all(runs.wineDir);
+}
+
+// Windows need a display under Wine: the scenario runs on a virtual one, with
+// a Wine prefix of its own, so its desktop is never one that another Wine
+// process started on another (perhaps vanished) display.
+TEST(WindowsAgainstWine, SameMessagesAndResults) {
+  if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "needs xvfb-run";
+  const std::string launcher = std::string("WINEPREFIX='") + PLATFORM_WINE_PREFIX + "' xvfb-run -a ";
+  Runs runs;
+  std::string why;
+  if (!runBoth("windows", PLATFORM_WINDOW_NATIVE, PLATFORM_WINDOW_WIN32, launcher, runs, why)) {
+    GTEST_SKIP() << why;
+  }
+  ASSERT_EQ(runs.native.status, 0);
+  ASSERT_GT(runs.native.lines.size(), 80u);
+  expectSameLines(runs.native, runs.wine);
+  fs::remove_all(runs.nativeDir);
+  fs::remove_all(runs.wineDir);
+}
+
+}  // namespace
