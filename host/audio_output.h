@@ -24,7 +24,6 @@ class AudioOutput {
   virtual void setPaused(bool paused) = 0;
   // Drops what is queued (for seeking and stopping); the count restarts at 0.
   virtual void clear() = 0;
-  virtual bool isSilent() const = 0;
 };
 
 // The default sound card; null, with `warning` saying why, when there is none.

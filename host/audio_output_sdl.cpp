@@ -73,8 +73,6 @@ class SdlAudioOutput : public AudioOutput {
     queued_ = 0;
   }
 
-  bool isSilent() const override { return false; }
-
  private:
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec spec_ = {};

@@ -34,7 +34,6 @@ class SilentAudioOutput : public AudioOutput {
     heardBefore_ = 0;
     since_ = Clock::now();
   }
-  bool isSilent() const override { return true; }
 
  private:
   int rate_ = 44100;

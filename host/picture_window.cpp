@@ -71,7 +71,6 @@ void PictureWindow::present() {
   SDL_RenderClear(renderer_);
   if (hasFrame_ && texture_) {
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    ++framesShown_;
   }
   SDL_RenderPresent(renderer_);
 }

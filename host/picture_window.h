@@ -25,8 +25,6 @@ class PictureWindow {
   void clear();
   void toggleFullscreen();
   void setTitle(const std::string& title);
-  uint32_t windowId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
-  int framesShown() const { return framesShown_; }
 
  private:
   SDL_Window* window_ = nullptr;
@@ -36,7 +34,6 @@ class PictureWindow {
   int textureHeight_ = 0;
   bool hasFrame_ = false;
   bool fullscreen_ = false;
-  int framesShown_ = 0;
 };
 
 }  // namespace velmo

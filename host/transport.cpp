@@ -192,9 +192,7 @@ void Transport::keyPressed(unsigned virtualKey) {
     case VK_UP: changeVolume(kVolumeStep); break;
     case VK_DOWN: changeVolume(-kVolumeStep); break;
     case 'Q': quit_ = true; break;
-    default:
-      if (keyListener_) keyListener_(virtualKey);
-      break;
+    default: break;
   }
 }
 

@@ -40,14 +40,11 @@ class Transport : public Feed {
   std::string caption() const override;
   bool quitRequested() const override { return quit_; }
   bool ended() const override { return ended_; }
-  const TrackInfo* track() const { return source_ ? &source_->info() : nullptr; }
   int trackNumber() const { return index_ + 1; }
   float volume() const { return volume_; }
 
   // Told whenever the current track changes (for the caption).
   void onTrackChange(std::function<void()> listener) { trackListener_ = std::move(listener); }
-  // Told about keys the transport does not use itself.
-  void onOtherKey(std::function<void(unsigned)> listener) { keyListener_ = std::move(listener); }
 
   void play();
   void pause();  // toggles between playing and paused
@@ -82,7 +79,6 @@ class Transport : public Feed {
   bool quit_ = false;
   bool ended_ = false;
   std::function<void()> trackListener_;
-  std::function<void(unsigned)> keyListener_;
 };
 
 }  // namespace velmo

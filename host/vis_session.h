@@ -53,8 +53,6 @@ class VisSession {
   void setCaption(const std::string& caption);
   int latencyMs() const;
   const char* description() const;
-  HWND hostWindow() const { return hostWindow_; }
-  VisModule* module() const { return vis_.module; }
 
  private:
   HWND keyTarget() const;

@@ -32,7 +32,6 @@ class FakeOutput : public AudioOutput {
   int64_t heardFrames() override { return heard; }
   void setPaused(bool value) override { paused = value; }
   void clear() override { queued = heard = 0; }
-  bool isSilent() const override { return true; }
   // The device plays everything queued so far.
   void playAll() { heard = queued; }
 
