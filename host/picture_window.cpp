@@ -4,6 +4,12 @@
 #include <cstdlib>
 
 namespace velmo {
+namespace {
+
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
+
+}  // namespace
 
 PictureWindow::~PictureWindow() {
   if (texture_) SDL_DestroyTexture(texture_);
@@ -28,6 +34,14 @@ bool PictureWindow::open(const std::string& title, int width, int height, bool f
   }
   Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
   if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  // The largest whole multiple of the picture that fits on the screen.
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+    while ((width > kPictureWidth && width > usable.w) || (height > kPictureHeight && height > usable.h)) {
+      width -= kPictureWidth;
+      height -= kPictureHeight;
+    }
+  }
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                              height, flags);
   if (!window_) {
@@ -43,7 +57,9 @@ bool PictureWindow::open(const std::string& title, int width, int height, bool f
     return false;
   }
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  SDL_RenderSetLogicalSize(renderer_, width, height);
+  // Whatever our Glide's scale, the picture is laid out as 640 x 480 and
+  // enlarged by whole multiples only, so its pixels stay sharp.
+  SDL_RenderSetLogicalSize(renderer_, kPictureWidth, kPictureHeight);
   SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
   clear();
   present();
@@ -58,7 +74,6 @@ void PictureWindow::update(const Frame& frame) {
                                  frame.width, frame.height);
     textureWidth_ = frame.width;
     textureHeight_ = frame.height;
-    SDL_RenderSetLogicalSize(renderer_, frame.width, frame.height);
   }
   if (!texture_) return;
   SDL_UpdateTexture(texture_, nullptr, frame.pixels, frame.stride * 4);
