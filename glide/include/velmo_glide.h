@@ -26,6 +26,12 @@
 extern "C" {
 #endif
 
+/* ---- texel formats ---- */
+
+/* 32-bit ARGB texels (3DF format name "argb8888", big-endian in the file).
+ * Not a Glide 2 format: a real board has no such texels. */
+#define VGL_TEXFMT_ARGB_8888 0x10
+
 /* ---- presentation ---- */
 
 /* Receives each finished frame at grBufferSwap: 0x00RRGGBB pixels, top row

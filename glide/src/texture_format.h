@@ -7,12 +7,7 @@
 #pragma once
 
 #include <glide.h>
-
-// 32-bit ARGB texels are not a Glide 2 format. We accept 3DF files of that kind
-// ("argb8888") as an extension with this format number; a real board has none.
-#ifndef VGL_TEXFMT_ARGB_8888
-#define VGL_TEXFMT_ARGB_8888 0x10
-#endif
+#include <velmo_glide.h>  // VGL_TEXFMT_ARGB_8888: 3DF "argb8888" files, our extension
 
 namespace glide {
 
