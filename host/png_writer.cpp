@@ -39,10 +39,13 @@ bool writePng(const std::string& path, const Frame& frame, std::string* error) {
     *error = path + ": out of memory";
     return false;
   }
+  errno = 0;
   if (setjmp(png_jmpbuf(png))) {
+    // libpng's own words for a failed write are only "Write Error".
+    int writeErrno = errno;
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
-    *error = path + ": " + pngError.message;
+    *error = path + ": " + (writeErrno ? std::strerror(writeErrno) : pngError.message);
     return false;
   }
   png_init_io(png, file);

@@ -252,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"DiskFull", "render --seconds 1 -q -o $DIR/full.mp4", 1, "No space left on device"},
         ErrorCase{"NoSuchOutputFolder", "render --seconds 1 -q -o $DIR/no/such/x.mp4", 1, "No such file or directory"},
         ErrorCase{"UnknownVideoFormat", "render --seconds 1 -q -o $DIR/x.xyz", 1, "cannot tell the video format"},
-        ErrorCase{"PngIntoFullDisk", "snapshot --at 0 -o /dev/full", 1, "/dev/full"},
+        ErrorCase{"PngIntoFullDisk", "snapshot --at 0 -o /dev/full", 1, "/dev/full: No space left on device"},
         ErrorCase{"SnapshotPastTheEnd", "snapshot --at 61 -o $DIR/x.png", 1, "beyond the end"},
         ErrorCase{"MissingOutput", "render", 2, "--output is required"},
         ErrorCase{"ScaleOutOfRange", "render -o $DIR/x.mp4 --scale 5", 2, "--scale"}),
