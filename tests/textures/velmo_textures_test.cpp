@@ -80,6 +80,10 @@ TEST(PlugInTextures, BarMarkerColourIsBright) {
   Picture bars = loadPicture("Velmo1.3df");
   ASSERT_EQ(bars.width, 256);
   EXPECT_GE(brightest(bars.at(0, 0)), 200) << std::hex << bars.at(0, 0);
+  // Filtered at (0, 0) with wrapping, the four corners meet: they agree.
+  EXPECT_EQ(bars.at(255, 0), bars.at(0, 0));
+  EXPECT_EQ(bars.at(0, 255), bars.at(0, 0));
+  EXPECT_EQ(bars.at(255, 255), bars.at(0, 0));
 }
 
 // Across the wrap from the last column to the first (and the last row to the

@@ -27,6 +27,11 @@ tools::Image makeBars() {
       image.at(x, y) = toPixel(scale(row, segment * column));
     }
   }
+  // The markers sample coordinate (0, 0): with bilinear filtering and wrapping
+  // that point lies between the four corner texels, so all four get its colour.
+  const uint32_t marker = toPixel(stops[0].colour);
+  for (int y : {0, size - 1})
+    for (int x : {0, size - 1}) image.at(x, y) = marker;
   return image;
 }
 
