@@ -113,6 +113,18 @@ double litShare(const std::string& path, double seconds = -1, int* width = nullp
   return static_cast<double>(lit) / pixels;
 }
 
+// Runs `command` with a display of its own; xvfb-run -a can lose the race for
+// a display number to another suite starting at the same moment, so it tries
+// again then.
+ProgramResult runUnderXvfb(const std::string& prefix, const std::string& command, int timeoutSeconds) {
+  ProgramResult result;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    result = runProgram(prefix + "xvfb-run -a -s '-screen 0 800x600x24' sh -c " + shellQuote(command), timeoutSeconds);
+    if (result.output.find("Xvfb failed to start") == std::string::npos) break;
+  }
+  return result;
+}
+
 // Mean brightness (0..255) of rows [firstRow, lastRow) of an image.
 double meanBrightness(const std::string& path, int firstRow, int lastRow) {
   int width = 0, height = 0;
@@ -284,10 +296,11 @@ TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
                            "sleep 1\n"
                            "import -window \"$w\" closed.png\n"
                            "xdotool key --window \"$w\" q\n";
-  ProgramResult result = runProgram(
-      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
-      shellQuote("SDL_AUDIODRIVER=no-such-driver " + shellQuote(kVelmo) +
-                 " play --seconds 30 > velmo.log 2>&1 & pid=$!; sh session.sh; wait $pid; echo exit=$?"), 120);
+  ProgramResult result = runUnderXvfb(
+      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " ",
+      "SDL_AUDIODRIVER=no-such-driver " + shellQuote(kVelmo) +
+          " play --seconds 30 > velmo.log 2>&1 & pid=$!; sh session.sh; wait $pid; echo exit=$?",
+      120);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   // Without a sound card the picture runs alone, after a warning.
   std::ifstream logFile(dir + "/velmo.log");
@@ -319,11 +332,10 @@ TEST_F(ProgramTest, LiveInputRunsInTheWindow) {
   std::ofstream(dir + "/session.sh") << "for i in $(seq 100); do w=$(xdotool search --name velmo | head -1); "
                                         "[ -n \"$w\" ] && break; sleep 0.1; done\n"
                                         "sleep 2\nimport -window \"$w\" live.png\n";
-  ProgramResult result = runProgram(
+  ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" +
-      shellQuote(raw) + " xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
-      shellQuote(shellQuote(kVelmo) + " live --seconds 4 > velmo.log 2>&1 & pid=$!; sh session.sh; wait $pid; echo exit=$?"),
-      60);
+          shellQuote(raw) + " ",
+      shellQuote(kVelmo) + " live --seconds 4 > velmo.log 2>&1 & pid=$!; sh session.sh; wait $pid; echo exit=$?", 60);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   EXPECT_GT(litShare(dir + "/live.png"), 0.2);
 }
@@ -340,10 +352,11 @@ TEST_F(ProgramTest, ConfigShowsTheDialogAndOkSavesBesideThePlugin) {
                                         "[ -n \"$w\" ] && break; sleep 0.1; done\n"
                                         "sleep 0.5\n"
                                         "xdotool key --window \"$w\" Return\n";
-  ProgramResult result = runProgram(
-      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
-      shellQuote(shellQuote(kVelmo) + " --plugin plugins/vis_velmo.so config > velmo.log 2>&1 & pid=$!; "
-                 "sh session.sh; wait $pid; echo exit=$?"), 60);
+  ProgramResult result = runUnderXvfb(
+      "cd " + shellQuote(dir) + " && " + kLeakSuppressions,
+      shellQuote(kVelmo) + " --plugin plugins/vis_velmo.so config > velmo.log 2>&1 & pid=$!; "
+          "sh session.sh; wait $pid; echo exit=$?",
+      60);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   std::ifstream ini(plugins + "/plugin.ini");
   std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
