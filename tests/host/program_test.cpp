@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/demo_track.h"
 #include "run_program.h"
 
 namespace {
@@ -316,6 +318,40 @@ TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
   double bottomAfter = meanBrightness(dir + "/pushed.png", 440, 480);
   EXPECT_LT(bottomAfter, bottomBefore * 0.7) << "F should move the platform away from the bottom of the picture";
   EXPECT_LT(litShare(dir + "/closed.png"), 0.001) << "Escape should close the display";
+}
+
+// Under Xvfb, with SDL's disk driver standing in for the sound card: the
+// card receives the demo track itself, sample for sample, in real time.
+TEST_F(ProgramTest, PlaySendsTheTrackToTheSoundCard) {
+  if (!toolAvailable("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+  requirePicture();
+  std::string sound = dir + "/card.raw";
+  ProgramResult result = runUnderXvfb(
+      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" +
+          shellQuote(sound) + " ",
+      shellQuote(kVelmo) + " play --seconds 3 > velmo.log 2>&1; echo exit=$?", 60);
+  EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
+  std::ifstream file(sound, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  size_t frames = bytes.size() / (2 * sizeof(float));
+  EXPECT_NEAR(frames / 44100.0, 3.0, 0.5) << "about as long as the run";
+  ASSERT_GT(frames, 44100u);
+  // The card plays silence until the first samples are queued; from the
+  // first sound on, it is the demo exactly.
+  std::vector<float> played(frames * 2);
+  std::memcpy(played.data(), bytes.data(), played.size() * sizeof(float));
+  std::unique_ptr<velmo::AudioSource> demo = velmo::openDemoTrack();
+  std::vector<float> expected(2 * 88200);
+  ASSERT_EQ(demo->read(expected.data(), 88200), 88200u);
+  auto firstSound = [](const std::vector<float>& samples) {
+    size_t i = 0;
+    while (i < samples.size() && samples[i] == 0.0f) ++i;
+    return i & ~size_t{1};
+  };
+  size_t playedStart = firstSound(played), expectedStart = firstSound(expected);
+  ASSERT_LT(playedStart, 2 * 44100u) << "no sound in the first second";
+  size_t compared = std::min(played.size() - playedStart, size_t{2 * 44100});
+  EXPECT_EQ(std::memcmp(played.data() + playedStart, expected.data() + expectedStart, compared * sizeof(float)), 0);
 }
 
 // Under Xvfb, live input through SDL's capture API (its disk driver stands in
