@@ -58,7 +58,7 @@ PluginHost::PluginHost(const std::string& outputDir, const std::string& subfolde
     return;
   }
   using GetHeader = VisHeader* (*)();
-  auto getHeader = reinterpret_cast<GetHeader>(GetProcAddress(library_, "winampVisGetHeader"));
+  auto getHeader = reinterpret_cast<GetHeader>(reinterpret_cast<void*>(GetProcAddress(library_, "winampVisGetHeader")));
   if (!getHeader) {
     why_ = "no winampVisGetHeader export";
     return;

@@ -27,8 +27,10 @@
 namespace hardening {
 namespace {
 
-#define REQUIRE_HOST(host) \
-  if (!(host).ready()) GTEST_SKIP() << (host).why()
+#define REQUIRE_HOST(host)                     \
+  if (!(host).ready()) {                       \
+    GTEST_SKIP() << (host).why();              \
+  }
 
 #ifdef VELMO_UNDER_ASAN
 constexpr bool judgeResidentMemory = false;
@@ -72,8 +74,9 @@ TEST(Soak, FramesOnMovingSpectraKeepMemoryFlat) {
   host.module()->quit(host.module());
   RecordProperty("ResidentKilobytesAfterWarmUp", static_cast<int>(settled));
   RecordProperty("ResidentKilobytesHighest", static_cast<int>(highest));
-  if (judgeResidentMemory)
+  if (judgeResidentMemory) {
     EXPECT_LE(highest - settled, 256) << frames << " frames: " << settled << " kB after warm-up, up to " << highest;
+  }
 }
 
 // Display runs one after another, the way a user starts and stops the
@@ -95,7 +98,9 @@ TEST(Soak, HundredDisplayRunsLeaveNothingBehind) {
     if (run == 9) settled = residentKilobytes();
   }
   EXPECT_EQ(countWindows(), windowsBefore) << "windows left behind by 100 display runs";
-  if (judgeResidentMemory) EXPECT_LE(residentKilobytes() - settled, 1024) << "kB grown over 90 display runs";
+  if (judgeResidentMemory) {
+    EXPECT_LE(residentKilobytes() - settled, 1024) << "kB grown over 90 display runs";
+  }
 }
 
 int dialogsAnswered = 0;
@@ -127,7 +132,9 @@ TEST(Soak, HundredDialogOpeningsLeaveNothingBehind) {
   std::ifstream saved(host.folder() + "/plugin.ini");
   std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("DisplayPlatform="), std::string::npos) << "OK wrote no settings beside the plug-in";
-  if (judgeResidentMemory) EXPECT_LE(residentKilobytes() - settled, 512) << "kB grown over 90 dialogs";
+  if (judgeResidentMemory) {
+    EXPECT_LE(residentKilobytes() - settled, 512) << "kB grown over 90 dialogs";
+  }
 }
 
 }  // namespace
