@@ -188,8 +188,13 @@ TEST(NoAudioDevice, PlayerWarnsAndShowsThePictureOnly) {
   int status = -1;
   runShell("command -v xvfb-run", &status);
   if (status != 0) GTEST_SKIP() << "xvfb-run is not installed";
-  const std::string output =
-      runShell("SDL_AUDIODRIVER=no_such_driver timeout 120 xvfb-run -a " + velmo + " play --seconds 2", &status);
+  // In sanitizer builds the display and sound libraries' own exit-time
+  // allocations are not ours to report (the player's suites share this list).
+  const std::string suppressions = VELMO_SOURCE_DIR "/tests/host/lsan_display.supp";
+  const std::string leakOptions =
+      access(suppressions.c_str(), R_OK) == 0 ? "LSAN_OPTIONS=suppressions=" + suppressions + " " : "";
+  const std::string output = runShell(
+      leakOptions + "SDL_AUDIODRIVER=no_such_driver timeout 120 xvfb-run -a " + velmo + " play --seconds 2", &status);
   EXPECT_EQ(status, 0) << output;
   EXPECT_NE(output.find("no sound"), std::string::npos) << output;
   EXPECT_NE(output.find("showing the picture only"), std::string::npos) << output;
