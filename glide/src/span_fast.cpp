@@ -44,8 +44,22 @@ bool cpuHasAvx2() {
 
 }  // namespace
 
-SpanFunction chooseFastSpan(const Triangle &tri) {
+SpanFunction chooseFastSpan(Triangle &tri) {
   if (!fastPathApplies(tri)) return nullptr;
+  Context &ctx = context();
+  const RenderState &s = ctx.state;
+  FastSetup &fast = tri.fast;
+  fast.colour = ctx.backBuffer();
+  const bool depthTest = ctx.hasDepth && s.depthMode != GR_DEPTHBUFFER_DISABLE;
+  fast.depth = depthTest ? ctx.depth.data() : nullptr;
+  fast.width = ctx.width;
+  fast.rowOfScreenY0 = ctx.memoryRow(0);
+  fast.rowStep = ctx.originLowerLeft ? -1 : 1;
+  fast.depthFunction = s.depthFunction;
+  fast.depthWrite = depthTest && s.depthMask;
+  fast.chromaKey = s.chromaKey;
+  fast.chromaRgb = toArgb(s.chromaValue) & 0xFFFFFFu;
+  fast.addAlpha = s.alphaDst == GR_BLEND_ONE;
 #if defined(VELMO_GLIDE_AVX2)
   if (cpuHasAvx2() && !context().settings.noAvx2) return shadeSpanFastAvx2;
 #endif
@@ -53,17 +67,16 @@ SpanFunction chooseFastSpan(const Triangle &tri) {
 }
 
 void prepareFastSpan(const Triangle &tri, int y, int x0, FastSpan *span) {
-  Context &ctx = context();
-  const RenderState &s = ctx.state;
-  const size_t row = size_t(ctx.memoryRow(y)) * size_t(ctx.width);
-  span->colour = ctx.backBuffer() + row;
-  const bool depthTest = ctx.hasDepth && s.depthMode != GR_DEPTHBUFFER_DISABLE;
-  span->depth = depthTest ? ctx.depth.data() + row : nullptr;
-  span->depthFunction = s.depthFunction;
-  span->depthWrite = depthTest && s.depthMask;
-  span->chromaKey = s.chromaKey;
-  span->chromaRgb = toArgb(s.chromaValue) & 0xFFFFFFu;
-  span->addAlpha = s.alphaDst == GR_BLEND_ONE;
+  const FastSetup &fast = tri.fast;
+  const size_t row = size_t(fast.rowOfScreenY0 + fast.rowStep * y) * size_t(fast.width);
+  span->colour = fast.colour + row;
+  span->depth = fast.depth ? fast.depth + row : nullptr;
+  span->width = fast.width;
+  span->depthFunction = fast.depthFunction;
+  span->depthWrite = fast.depthWrite;
+  span->chromaKey = fast.chromaKey;
+  span->chromaRgb = fast.chromaRgb;
+  span->addAlpha = fast.addAlpha;
   span->texture = tri.texture;
   span->tpu = tri.texture->texelsPerUnit;
   span->oow0 = tri.oow.spanStart(x0, y);

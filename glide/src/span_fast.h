@@ -7,10 +7,12 @@
 
 namespace glide {
 
-// Everything one span needs, gathered once.
+// Everything one span needs: the triangle's set-up, its rows and the
+// attributes at its first pixel.
 struct FastSpan {
   FxU32 *colour;  // the row, indexed by x
   FxU16 *depth;   // the row, or null without depth test
+  int width;      // of the row
   GrCmpFnc_t depthFunction;
   bool depthWrite;
   bool chromaKey;

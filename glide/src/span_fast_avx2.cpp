@@ -97,6 +97,35 @@ inline __m256i scale255x16(__m256i c, __m256i alpha16) {
   return _mm256_srli_epi16(_mm256_add_epi16(q, _mm256_srli_epi16(q, 8)), 8);
 }
 
+// The four texels of eight bilinear samples: rows A and B at columns xa and
+// xb. Where every xb is xa + 1 (no wrap or clamp between them) each pair is
+// one 64-bit load, half the elements to gather.
+inline void gatherTexels(const FxU32 *storage, __m256i indexA, __m256i indexB, __m256i xa,
+                         __m256i xb, __m256i *t00, __m256i *t10, __m256i *t01, __m256i *t11) {
+  const int *texels = reinterpret_cast<const int *>(storage);
+  const __m256i adjacent = _mm256_cmpeq_epi32(xb, _mm256_add_epi32(xa, _mm256_set1_epi32(1)));
+  if (_mm256_movemask_epi8(adjacent) != -1) {
+    const __m256i step = _mm256_sub_epi32(xb, xa);
+    *t00 = _mm256_i32gather_epi32(texels, indexA, 4);
+    *t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(indexA, step), 4);
+    *t01 = _mm256_i32gather_epi32(texels, indexB, 4);
+    *t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(indexB, step), 4);
+    return;
+  }
+  const long long *pairs = reinterpret_cast<const long long *>(storage);
+  auto gatherPairs = [&](__m256i index, __m256i *left, __m256i *right) {
+    // Lanes 0-3 and 4-7 as (left, right) pairs; split and put back in order.
+    const __m256 low = _mm256_castsi256_ps(
+        _mm256_i32gather_epi64(pairs, _mm256_castsi256_si128(index), 4));
+    const __m256 high = _mm256_castsi256_ps(
+        _mm256_i32gather_epi64(pairs, _mm256_extracti128_si256(index, 1), 4));
+    *left = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, 0x88)), 0xD8);
+    *right = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, 0xDD)), 0xD8);
+  };
+  gatherPairs(indexA, t00, t10);
+  gatherPairs(indexB, t01, t11);
+}
+
 // Shades eight pixels starting at index i0 of the span into colour/depth
 // (which point at those eight pixels); lanes at or past `count` are left
 // alone.
@@ -174,11 +203,9 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
                             _mm256_cmpeq_epi32(level, _mm256_set1_epi32(8)));
   const __m256i rowA = _mm256_add_epi32(base, _mm256_sllv_epi32(ya, widthShift));
   const __m256i rowB = _mm256_add_epi32(base, _mm256_sllv_epi32(yb, widthShift));
-  const int *texels = reinterpret_cast<const int *>(storage);
-  const __m256i t00 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowA, xa), 4);
-  const __m256i t10 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowA, xb), 4);
-  const __m256i t01 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowB, xa), 4);
-  const __m256i t11 = _mm256_i32gather_epi32(texels, _mm256_add_epi32(rowB, xb), 4);
+  __m256i t00, t10, t01, t11;
+  gatherTexels(storage, _mm256_add_epi32(rowA, xa), _mm256_add_epi32(rowB, xa), xa, xb, &t00,
+               &t10, &t01, &t11);
   // Red and blue in one set of 16-bit halves, green and alpha in the other.
   const __m256i byteMask = _mm256_set1_epi32(0x00FF00FF);
   const __m256i fu16 = _mm256_or_si256(fu, _mm256_slli_epi32(fu, 16));
@@ -205,8 +232,8 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
       _mm256_and_si256(_mm256_slli_epi32(scale255x16(greenAlpha, alpha16), 8),
                        _mm256_set1_epi32(0xFF00)));
   source = _mm256_or_si256(source, _mm256_slli_epi32(alpha, 24));
-  // colour always has eight pixels (the tail runs on a copy), so plain loads
-  // and stores serve; masked stores are slow on some processors.
+  // colour always has eight pixels (in the row, or a copy at its end), so
+  // plain loads and stores serve; masked stores are slow on some processors.
   const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(colour));
   __m256i result = _mm256_adds_epu8(source, dst);  // saturating, every channel
   if (!f.addAlpha)
@@ -234,20 +261,26 @@ void shadeSpan(const FastSpan &f, const LevelTable &levels, int x0, int x1) {
   for (; i + 8 <= n; i += 8)
     shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, 8, f.colour + x0 + i,
                                         kDepth ? f.depth + x0 + i : nullptr);
-  if (i < n) {
-    // The last few pixels through a copy, so no load reaches past the row.
-    alignas(32) FxU32 colour[8] = {};
-    alignas(16) FxU16 depth[8] = {};
-    const int rest = n - i;
-    for (int k = 0; k < rest; ++k) {
-      colour[k] = f.colour[x0 + i + k];
-      if (kDepth) depth[k] = f.depth[x0 + i + k];
-    }
-    shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, rest, colour, depth);
-    for (int k = 0; k < rest; ++k) {
-      f.colour[x0 + i + k] = colour[k];
-      if (kDepth) f.depth[x0 + i + k] = depth[k];
-    }
+  if (i == n) return;
+  const int rest = n - i;
+  if (x0 + i + 8 <= f.width) {
+    // Eight pixels of the row are there: the lanes past the span store back
+    // what they loaded, so they change nothing.
+    shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, rest, f.colour + x0 + i,
+                                        kDepth ? f.depth + x0 + i : nullptr);
+    return;
+  }
+  // At the end of the row through a copy, so no load reaches past it.
+  alignas(32) FxU32 colour[8] = {};
+  alignas(16) FxU16 depth[8] = {};
+  for (int k = 0; k < rest; ++k) {
+    colour[k] = f.colour[x0 + i + k];
+    if (kDepth) depth[k] = f.depth[x0 + i + k];
+  }
+  shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, rest, colour, depth);
+  for (int k = 0; k < rest; ++k) {
+    f.colour[x0 + i + k] = colour[k];
+    if (kDepth) f.depth[x0 + i + k] = depth[k];
   }
 }
 

@@ -21,11 +21,26 @@ struct Plane {
 
 inline float along(float start, float step, int i) { return start + float(i) * step; }
 
+// What the fast pixel path needs of the state and buffers, gathered once per
+// triangle rather than per span.
+struct FastSetup {
+  FxU32 *colour;  // the back buffer
+  FxU16 *depth;   // the depth buffer, or null without depth test
+  int width;      // pixels per row
+  int rowOfScreenY0, rowStep;  // memory row = rowOfScreenY0 + rowStep * y
+  GrCmpFnc_t depthFunction;
+  bool depthWrite;
+  bool chromaKey;
+  FxU32 chromaRgb;
+  bool addAlpha;  // alpha blend ONE/ONE, else ONE/ZERO
+};
+
 struct Triangle {
   Plane r, g, b, a, ooz, oow, sow, tow;
   const Mipmap *texture;  // null: texture reads give white
   bool needsTexture;      // the combine reads the texture path
   bool needsW;            // texturing or W-buffering reads oow per pixel
+  FastSetup fast;         // filled when the fast path is chosen
 };
 
 // Shades the pixels x0..x1-1 of screen row y (both inside the buffer).
@@ -35,8 +50,8 @@ using SpanFunction = void (*)(const Triangle &, int y, int x0, int x1);
 void shadeSpanGeneric(const Triangle &tri, int y, int x0, int x1);
 
 // A faster path for the common textured, additive case, or null when the
-// current state is not one it handles (chosen per triangle).
-SpanFunction chooseFastSpan(const Triangle &tri);
+// current state is not one it handles (chosen per triangle; fills tri.fast).
+SpanFunction chooseFastSpan(Triangle &tri);
 
 // Rasterizes a triangle given in 1/16-pixel fixed point buffer coordinates
 // (counter-clockwise in y-up terms), calling shade for each covered span.
