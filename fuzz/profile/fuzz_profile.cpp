@@ -56,7 +56,7 @@ void boundedRead(FuzzedDataProvider& in, const char* path) {
   const char* d = maybeNull(in, fallback);
   const DWORD size = in.ConsumeIntegralInRange<DWORD>(0, 80);
   std::vector<char> buffer(size == 0 ? 1 : size, '\x7f');
-  const DWORD n = GetPrivateProfileStringA(s, k, d, size == 0 ? buffer.data() : buffer.data(), size, path);
+  const DWORD n = GetPrivateProfileStringA(s, k, d, buffer.data(), size, path);
   if (size == 0) return;
   if (n >= size) fail("result longer than the buffer", std::to_string(n) + " >= " + std::to_string(size));
   if (s && k && buffer[n] != '\0') fail("text not terminated at its length", std::to_string(n));
