@@ -1,0 +1,61 @@
+// Every fault the fuzzers found, as the plain case that shows it. Run in the
+// sanitize preset, where the faults were reports of their own.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <windows.h>
+
+namespace hardening {
+namespace {
+
+class ProfileFindings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/velmo-findings-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    path_ = folder_ + "/plugin.ini";
+  }
+  void TearDown() override {
+    unlink(path_.c_str());
+    rmdir(folder_.c_str());
+  }
+  void write(const char* text) {
+    FILE* file = std::fopen(path_.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs(text, file);
+    std::fclose(file);
+  }
+  std::string folder_, path_;
+};
+
+// Listing a section's keys into a one-byte buffer wrote the terminator in
+// front of the buffer. The buffer here is a heap block of exactly one byte.
+TEST_F(ProfileFindings, KeyListIntoOneByteBufferStaysInside) {
+  write("[Section]\nAlpha=1\nBeta=2\n");
+  std::unique_ptr<char[]> one(new char[1]);
+  one[0] = 'x';
+  const DWORD n = GetPrivateProfileStringA("Section", nullptr, "", one.get(), 1, path_.c_str());
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(one[0], '\0');
+}
+
+// A missing key with no default (a null pointer) handed memcpy a null source.
+TEST_F(ProfileFindings, MissingKeyWithoutDefaultReadsAsEmpty) {
+  write("[Section]\nEmpty=\n");
+  char text[8] = "xxxxxxx";
+  EXPECT_EQ(GetPrivateProfileStringA("Section", "Empty", "fallback", text, sizeof text, path_.c_str()), 0u);
+  EXPECT_STREQ(text, "");
+  std::memset(text, 'x', sizeof text - 1);
+  EXPECT_EQ(GetPrivateProfileStringA("Section", "Missing", nullptr, text, sizeof text, path_.c_str()), 0u);
+  EXPECT_STREQ(text, "");
+}
+
+}  // namespace
+}  // namespace hardening
