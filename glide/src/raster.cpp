@@ -34,12 +34,11 @@ struct Edge {
     stepRemainder = kSub * dx - stepQuotient * divisor;
   }
   void nextRow() {
-    quotient += stepQuotient;
+    // Without a branch: the carry is as likely as not, and mispredicts.
     remainder += stepRemainder;
-    if (remainder >= divisor) {
-      remainder -= divisor;
-      ++quotient;
-    }
+    const int64_t carry = remainder >= divisor;
+    quotient += stepQuotient + carry;
+    remainder -= divisor & -carry;
   }
 };
 

@@ -61,7 +61,10 @@ SpanFunction chooseFastSpan(Triangle &tri) {
   fast.chromaRgb = toArgb(s.chromaValue) & 0xFFFFFFu;
   fast.addAlpha = s.alphaDst == GR_BLEND_ONE;
 #if defined(VELMO_GLIDE_AVX2)
-  if (cpuHasAvx2() && !context().settings.noAvx2) return shadeSpanFastAvx2;
+  if (cpuHasAvx2() && !ctx.settings.noAvx2) {
+    tri.finish = finishFastAvx2;
+    return shadeSpanFastAvx2;
+  }
 #endif
   return shadeSpanFastScalar;
 }

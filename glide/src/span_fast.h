@@ -30,6 +30,8 @@ void prepareFastSpan(const Triangle &tri, int y, int x0, FastSpan *span);
 void shadeSpanFastScalar(const Triangle &tri, int y, int x0, int x1);
 #if defined(VELMO_GLIDE_AVX2)
 void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1);
+// Shades the pixels the AVX2 path is still holding for the triangle.
+void finishFastAvx2(const Triangle &tri);
 #endif
 
 }  // namespace glide

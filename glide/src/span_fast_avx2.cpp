@@ -126,30 +126,48 @@ inline void gatherTexels(const FxU32 *storage, __m256i indexA, __m256i indexB, _
   gatherPairs(indexB, t01, t11);
 }
 
-// Shades eight pixels starting at index i0 of the span into colour/depth
-// (which point at those eight pixels); lanes at or past `count` are left
-// alone.
-// The template flags fix the branches once per span.
-template <bool kDepth, bool kMipmapped, bool kChroma>
-__attribute__((always_inline)) inline void shade8(const FastSpan &f, const LevelTable &levels, const FxU32 *storage, int i0,
-                   int count, FxU32 *colour, FxU16 *depth) {
-  const Mipmap &m = *f.texture;
-  const __m256 index = _mm256_add_ps(_mm256_set1_ps(float(i0)),
-                                     _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
-  __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+// Eight pixels' attributes at the start of their spans and their indices
+// within them, so each value is start + index * step as in the portable path.
+struct Lanes {
+  __m256 oow0, sow0, tow0, a0, index;
+};
 
-  const __m256 oow = along8(_mm256_set1_ps(f.oow0), _mm256_set1_ps(f.oowStepX), index);
+// Where the eight pixels are: eight in a row at colour/depth, or scattered,
+// at colour/depth + offset[k].
+struct Pixels {
+  FxU32 *colour;
+  FxU16 *depth;
+  const int32_t *offset;  // only when scattered
+};
+
+// Shades eight pixels; lanes not in `live` are left alone. The template
+// flags fix the branches once per span or batch.
+template <bool kDepth, bool kMipmapped, bool kChroma, bool kScattered>
+__attribute__((always_inline)) inline void shade8(const FastSpan &f, const LevelTable &levels,
+                                                  const FxU32 *storage, const Lanes &lanes,
+                                                  __m256i live, const Pixels &pixels) {
+  const Mipmap &m = *f.texture;
+  const __m256 index = lanes.index;
+  const __m256 oow = along8(lanes.oow0, _mm256_set1_ps(f.oowStepX), index);
   const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), oow);
   __m256i depthValue = _mm256_setzero_si256();
   if (kDepth) {
     depthValue = wDepth8(oow, w);
-    __m256i stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(depth)));
+    __m256i stored;
+    if (kScattered) {
+      const FxU16 *d = pixels.depth;
+      const int32_t *o = pixels.offset;
+      stored = _mm256_setr_epi32(d[o[0]], d[o[1]], d[o[2]], d[o[3]], d[o[4]], d[o[5]], d[o[6]],
+                                 d[o[7]]);
+    } else {
+      stored = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(pixels.depth)));
+    }
     live = _mm256_and_si256(live, depthPasses8(f.depthFunction, depthValue, stored));
   }
 
   const __m256 tpu = _mm256_set1_ps(f.tpu);
-  const __m256 s = _mm256_mul_ps(along8(_mm256_set1_ps(f.sow0), _mm256_set1_ps(f.sowStepX), index), w);
-  const __m256 t = _mm256_mul_ps(along8(_mm256_set1_ps(f.tow0), _mm256_set1_ps(f.towStepX), index), w);
+  const __m256 s = _mm256_mul_ps(along8(lanes.sow0, _mm256_set1_ps(f.sowStepX), index), w);
+  const __m256 t = _mm256_mul_ps(along8(lanes.tow0, _mm256_set1_ps(f.towStepX), index), w);
 
   __m256i level = _mm256_setzero_si256();
   if (kMipmapped) {
@@ -222,7 +240,7 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
   }
 
   // Iterated alpha, clamped: v > 0 ? (v < 255 ? int(v) : 255) : 0.
-  const __m256 av = along8(_mm256_set1_ps(f.a0), _mm256_set1_ps(f.aStepX), index);
+  const __m256 av = along8(lanes.a0, _mm256_set1_ps(f.aStepX), index);
   __m256i alpha = _mm256_cvttps_epi32(_mm256_min_ps(av, _mm256_set1_ps(255.0f)));
   alpha = _mm256_and_si256(alpha, _mm256_castps_si256(_mm256_cmp_ps(av, _mm256_setzero_ps(), _CMP_GT_OQ)));
 
@@ -232,56 +250,131 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
       _mm256_and_si256(_mm256_slli_epi32(scale255x16(greenAlpha, alpha16), 8),
                        _mm256_set1_epi32(0xFF00)));
   source = _mm256_or_si256(source, _mm256_slli_epi32(alpha, 24));
-  // colour always has eight pixels (in the row, or a copy at its end), so
-  // plain loads and stores serve; masked stores are slow on some processors.
-  const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(colour));
+  const __m256i dst =
+      kScattered ? _mm256_i32gather_epi32(reinterpret_cast<const int *>(pixels.colour),
+                                          _mm256_load_si256(reinterpret_cast<const __m256i *>(pixels.offset)), 4)
+                 : _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pixels.colour));
   __m256i result = _mm256_adds_epu8(source, dst);  // saturating, every channel
   if (!f.addAlpha)
     result = _mm256_or_si256(_mm256_and_si256(result, _mm256_set1_epi32(0xFFFFFF)),
                              _mm256_slli_epi32(alpha, 24));
-  _mm256_storeu_si256(reinterpret_cast<__m256i *>(colour), _mm256_blendv_epi8(dst, result, live));
 
+  if (kScattered) {
+    alignas(32) FxU32 colours[8];
+    alignas(32) int32_t depths[8];
+    _mm256_store_si256(reinterpret_cast<__m256i *>(colours), result);
+    _mm256_store_si256(reinterpret_cast<__m256i *>(depths), depthValue);
+    for (int mask = _mm256_movemask_ps(_mm256_castsi256_ps(live)); mask; mask &= mask - 1) {
+      const int k = __builtin_ctz(mask);
+      pixels.colour[pixels.offset[k]] = colours[k];
+      if (kDepth && f.depthWrite) pixels.depth[pixels.offset[k]] = FxU16(depths[k]);
+    }
+    return;
+  }
+  // Eight pixels of one row: the lanes not live store back what they loaded
+  // (masked stores are slow on some processors).
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(pixels.colour), _mm256_blendv_epi8(dst, result, live));
   if (kDepth && f.depthWrite) {
     // Pack both to 16 bits and merge with what is stored.
     __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(depthValue, depthValue), 0x08);
     __m256i packedMask = _mm256_permute4x64_epi64(_mm256_packs_epi32(live, live), 0x08);
-    __m128i *target = reinterpret_cast<__m128i *>(depth);
+    __m128i *target = reinterpret_cast<__m128i *>(pixels.depth);
     __m128i merged = _mm_blendv_epi8(_mm_loadu_si128(target), _mm256_castsi256_si128(packed),
                                      _mm256_castsi256_si128(packedMask));
     _mm_storeu_si128(target, merged);
   }
 }
 
+// Pixels of short spans and span ends, collected across the rows of one
+// triangle and shaded eight at a time (a triangle covers each pixel once, so
+// their order does not matter). Drawn out when full and when the triangle
+// ends.
+struct Batch {
+  FastSpan span;  // the triangle's constants (starts are per lane)
+  LevelTable levels;
+  FxU32 *colour;
+  FxU16 *depth;
+  int variant;
+  int count = 0;
+  alignas(32) float oow0[8], sow0[8], tow0[8], a0[8], index[8];
+  alignas(32) int32_t offset[8];
+};
+
+Batch batch;
 
 template <bool kDepth, bool kMipmapped, bool kChroma>
-void shadeSpan(const FastSpan &f, const LevelTable &levels, int x0, int x1) {
+void shadeBatch() {
+  Batch &b = batch;
+  // Lanes past the count repeat lane 0: valid pixels and texels, not stored.
+  for (int k = b.count; k < 8; ++k) {
+    b.oow0[k] = b.oow0[0];
+    b.sow0[k] = b.sow0[0];
+    b.tow0[k] = b.tow0[0];
+    b.a0[k] = b.a0[0];
+    b.index[k] = b.index[0];
+    b.offset[k] = b.offset[0];
+  }
+  const Lanes lanes = {_mm256_load_ps(b.oow0), _mm256_load_ps(b.sow0), _mm256_load_ps(b.tow0),
+                       _mm256_load_ps(b.a0), _mm256_load_ps(b.index)};
+  const __m256i live =
+      _mm256_cmpgt_epi32(_mm256_set1_epi32(b.count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  shade8<kDepth, kMipmapped, kChroma, true>(b.span, b.levels, b.span.texture->levels[0].texels,
+                                            lanes, live, Pixels{b.colour, b.depth, b.offset});
+  b.count = 0;
+}
+
+void drawBatch() {
+  switch (batch.variant) {
+    case 0: shadeBatch<false, false, false>(); break;
+    case 1: shadeBatch<false, false, true>(); break;
+    case 2: shadeBatch<false, true, false>(); break;
+    case 3: shadeBatch<false, true, true>(); break;
+    case 4: shadeBatch<true, false, false>(); break;
+    case 5: shadeBatch<true, false, true>(); break;
+    case 6: shadeBatch<true, true, false>(); break;
+    default: shadeBatch<true, true, true>(); break;
+  }
+}
+
+void addToBatch(const Triangle &tri, const FastSpan &f, const LevelTable &levels, int variant,
+                int y, int x0, int first, int end) {
+  Batch &b = batch;
+  if (b.count == 0) {
+    b.span = f;
+    b.levels = levels;
+    b.colour = tri.fast.colour;
+    b.depth = tri.fast.depth;
+    b.variant = variant;
+  }
+  const int32_t row = (tri.fast.rowOfScreenY0 + tri.fast.rowStep * y) * tri.fast.width;
+  for (int i = first; i < end; ++i) {
+    const int k = b.count;
+    b.oow0[k] = f.oow0;
+    b.sow0[k] = f.sow0;
+    b.tow0[k] = f.tow0;
+    b.a0[k] = f.a0;
+    b.index[k] = float(i);
+    b.offset[k] = row + x0 + i;
+    if (++b.count == 8) drawBatch();
+  }
+}
+
+template <bool kDepth, bool kMipmapped, bool kChroma>
+int shadeSpan(const FastSpan &f, const LevelTable &levels, int x0, int x1) {
   const FxU32 *storage = f.texture->levels[0].texels;
   const int n = x1 - x0;
+  const __m256 steps = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256 oow0 = _mm256_set1_ps(f.oow0), sow0 = _mm256_set1_ps(f.sow0),
+               tow0 = _mm256_set1_ps(f.tow0), a0 = _mm256_set1_ps(f.a0);
+  const __m256i live = _mm256_set1_epi32(-1);
   int i = 0;
-  for (; i + 8 <= n; i += 8)
-    shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, 8, f.colour + x0 + i,
-                                        kDepth ? f.depth + x0 + i : nullptr);
-  if (i == n) return;
-  const int rest = n - i;
-  if (x0 + i + 8 <= f.width) {
-    // Eight pixels of the row are there: the lanes past the span store back
-    // what they loaded, so they change nothing.
-    shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, rest, f.colour + x0 + i,
-                                        kDepth ? f.depth + x0 + i : nullptr);
-    return;
+  for (; i + 8 <= n; i += 8) {
+    const Lanes lanes = {oow0, sow0, tow0, a0, _mm256_add_ps(_mm256_set1_ps(float(i)), steps)};
+    shade8<kDepth, kMipmapped, kChroma, false>(
+        f, levels, storage, lanes, live,
+        Pixels{f.colour + x0 + i, kDepth ? f.depth + x0 + i : nullptr, nullptr});
   }
-  // At the end of the row through a copy, so no load reaches past it.
-  alignas(32) FxU32 colour[8] = {};
-  alignas(16) FxU16 depth[8] = {};
-  for (int k = 0; k < rest; ++k) {
-    colour[k] = f.colour[x0 + i + k];
-    if (kDepth) depth[k] = f.depth[x0 + i + k];
-  }
-  shade8<kDepth, kMipmapped, kChroma>(f, levels, storage, i, rest, colour, depth);
-  for (int k = 0; k < rest; ++k) {
-    f.colour[x0 + i + k] = colour[k];
-    if (kDepth) f.depth[x0 + i + k] = depth[k];
-  }
+  return i;
 }
 
 }  // namespace
@@ -292,16 +385,24 @@ void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1) {
   LevelTable levels;
   makeLevelTable(*f.texture, &levels);
   const int variant = (f.depth ? 4 : 0) | (levels.mipmapped ? 2 : 0) | (f.chromaKey ? 1 : 0);
-  switch (variant) {
-    case 0: shadeSpan<false, false, false>(f, levels, x0, x1); break;
-    case 1: shadeSpan<false, false, true>(f, levels, x0, x1); break;
-    case 2: shadeSpan<false, true, false>(f, levels, x0, x1); break;
-    case 3: shadeSpan<false, true, true>(f, levels, x0, x1); break;
-    case 4: shadeSpan<true, false, false>(f, levels, x0, x1); break;
-    case 5: shadeSpan<true, false, true>(f, levels, x0, x1); break;
-    case 6: shadeSpan<true, true, false>(f, levels, x0, x1); break;
-    default: shadeSpan<true, true, true>(f, levels, x0, x1); break;
+  int done = 0;
+  if (x1 - x0 >= 8) {
+    switch (variant) {
+      case 0: done = shadeSpan<false, false, false>(f, levels, x0, x1); break;
+      case 1: done = shadeSpan<false, false, true>(f, levels, x0, x1); break;
+      case 2: done = shadeSpan<false, true, false>(f, levels, x0, x1); break;
+      case 3: done = shadeSpan<false, true, true>(f, levels, x0, x1); break;
+      case 4: done = shadeSpan<true, false, false>(f, levels, x0, x1); break;
+      case 5: done = shadeSpan<true, false, true>(f, levels, x0, x1); break;
+      case 6: done = shadeSpan<true, true, false>(f, levels, x0, x1); break;
+      default: done = shadeSpan<true, true, true>(f, levels, x0, x1); break;
+    }
   }
+  if (done < x1 - x0) addToBatch(tri, f, levels, variant, y, x0, done, x1 - x0);
+}
+
+void finishFastAvx2(const Triangle &) {
+  if (batch.count > 0) drawBatch();
 }
 
 }  // namespace glide

@@ -41,6 +41,9 @@ struct Triangle {
   bool needsTexture;      // the combine reads the texture path
   bool needsW;            // texturing or W-buffering reads oow per pixel
   FastSetup fast;         // filled when the fast path is chosen
+  // Called once the triangle's spans are all handed over (the fast path may
+  // hold some back), or null.
+  void (*finish)(const Triangle &);
 };
 
 // Shades the pixels x0..x1-1 of screen row y (both inside the buffer).

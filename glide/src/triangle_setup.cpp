@@ -81,6 +81,7 @@ void drawTriangle(const GrVertex *va, const GrVertex *vb, const GrVertex *vc) {
   tri.sow = makePlane(p, va->tmuvtx[0].sow, vb->tmuvtx[0].sow, vc->tmuvtx[0].sow, inverseDet);
   tri.tow = makePlane(p, va->tmuvtx[0].tow, vb->tmuvtx[0].tow, vc->tmuvtx[0].tow, inverseDet);
 
+  tri.finish = nullptr;
   SpanFunction shade = ctx.settings.referencePath ? nullptr : chooseFastSpan(tri);
   if (!shade) shade = shadeSpanGeneric;
 
@@ -96,6 +97,7 @@ void drawTriangle(const GrVertex *va, const GrVertex *vb, const GrVertex *vc) {
       y[i] = toFixed(p[i].y);
     }
     rasterize(x, y, tri, shade);
+    if (tri.finish) tri.finish(tri);
     return;
   }
   Point2 polygon[kMaxClippedVertices];
@@ -108,6 +110,7 @@ void drawTriangle(const GrVertex *va, const GrVertex *vb, const GrVertex *vc) {
     int64_t area = int64_t(x[1] - x[0]) * (y[2] - y[0]) - int64_t(x[2] - x[0]) * (y[1] - y[0]);
     if (area > 0) rasterize(x, y, tri, shade);
   }
+  if (tri.finish) tri.finish(tri);
 }
 
 }  // namespace
