@@ -13,6 +13,8 @@ namespace {
 struct SceneCase {
   GrCmpFnc_t depthFunction;
   bool wBuffer, chroma, clamp, mipmapped, addAlpha;
+  GrOriginLocation_t origin = GR_ORIGIN_LOWER_LEFT;
+  int scale = 1;
 };
 
 struct Picture {
@@ -27,7 +29,8 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
   grGlideInit();
   GrHwConfiguration hw;
   grSstQueryHardware(&hw);
-  grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_75Hz, GR_COLORFORMAT_RGBA, GR_ORIGIN_LOWER_LEFT, 2, 0);
+  vglSetScale(c.scale);
+  grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_75Hz, GR_COLORFORMAT_RGBA, c.origin, 2, 0);
   guTexCombineFunction(GR_TMU0, GR_TEXTURECOMBINE_ADD);
   grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL_ALPHA,
                  GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
@@ -79,12 +82,34 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
     }
     guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
   }
+  // Slivers along the left and right edges: spans that end at the first
+  // and last pixels of their rows.
+  for (int i = 0; i < 40; ++i) {
+    GrVertex v[3];
+    const float edge = i % 2 ? 639.5f + float(i % 7) / 16 : -0.5f - float(i % 5) / 16;
+    const float inward = i % 2 ? -1.0f : 1.0f;
+    const float top = float(i * 12);
+    const float corners[3][2] = {{edge, top}, {edge + inward * float(3 + i % 9), top + 5.3f},
+                                 {edge, top + 11.7f}};
+    for (int k = 0; k < 3; ++k) {
+      v[k] = GrVertex{};
+      v[k].x = corners[k][0];
+      v[k].y = corners[k][1];
+      v[k].a = float(40 + i * 5);
+      v[k].oow = 1.0f / (1.5f + float(k));
+      v[k].tmuvtx[0].sow = float(i * 11 + k * 30) * v[k].oow;
+      v[k].tmuvtx[0].tow = float(i * 7 + k * 20) * v[k].oow;
+    }
+    guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
+  }
+  const int width = kWidth * c.scale, height = kHeight * c.scale;
   Picture picture;
-  picture.colour.resize(size_t(kWidth) * kHeight);
-  picture.depth.resize(size_t(kWidth) * kHeight);
-  vglReadFrame(GR_BUFFER_BACKBUFFER, picture.colour.data(), kWidth);
-  grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, kWidth, kHeight, kWidth * 2, picture.depth.data());
+  picture.colour.resize(size_t(width) * height);
+  picture.depth.resize(size_t(width) * height);
+  vglReadFrame(GR_BUFFER_BACKBUFFER, picture.colour.data(), width);
+  grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, width, height, width * 2, picture.depth.data());
   grGlideShutdown();
+  vglSetScale(1);
   unsetenv("VELMO_GLIDE_REFERENCE");
   unsetenv("VELMO_GLIDE_NO_AVX2");
   return picture;
@@ -105,6 +130,17 @@ TEST_P(FastPath, AgreesWithTheReferenceToTheBit) {
     ASSERT_EQ(fastest.depth[i], reference.depth[i]) << "fastest depth, pixel " << i;
   }
   EXPECT_GT(drawn, 10000u);
+  // The slivers reach both ends of rows (they are too near for GEQUAL to
+  // let them through the cleared depth).
+  if (GetParam().depthFunction == GR_CMP_GEQUAL) return;
+  const size_t width = size_t(kWidth) * size_t(GetParam().scale);
+  size_t leftEnds = 0, rightEnds = 0;
+  for (size_t row = 0; row < reference.colour.size() / width; ++row) {
+    leftEnds += reference.colour[row * width] != 0;
+    rightEnds += reference.colour[row * width + width - 1] != 0;
+  }
+  EXPECT_GT(leftEnds, 50u);
+  EXPECT_GT(rightEnds, 50u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -114,7 +150,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SceneCase{GR_CMP_ALWAYS, false, false, false, true, false},
                       SceneCase{GR_CMP_GEQUAL, true, false, true, true, true},
                       SceneCase{GR_CMP_NOTEQUAL, true, true, true, false, false},
-                      SceneCase{GR_CMP_LEQUAL, true, true, false, false, true}));
+                      SceneCase{GR_CMP_LEQUAL, true, true, false, false, true},
+                      SceneCase{GR_CMP_LESS, true, true, false, true, true, GR_ORIGIN_UPPER_LEFT},
+                      SceneCase{GR_CMP_LESS, true, true, false, true, false, GR_ORIGIN_LOWER_LEFT, 3}));
 
 }  // namespace
 }  // namespace glidetest
