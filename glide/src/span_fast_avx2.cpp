@@ -126,10 +126,38 @@ inline void gatherTexels(const FxU32 *storage, __m256i indexA, __m256i indexB, _
   gatherPairs(indexB, t01, t11);
 }
 
+// selectLevel() for eight pixels at s, t (level-0 coordinates over 256)
+// with w = 1 / oow, from the screen derivatives of the texel coordinates.
+inline __m256i mipLevel8(const FastSpan &f, const LevelTable &levels, __m256 s, __m256 t, __m256 w,
+                         __m256 tpu) {
+  auto derivative = [&](float sowStep, float oowStep, __m256 coord) {
+    __m256 d = _mm256_sub_ps(_mm256_set1_ps(sowStep), _mm256_mul_ps(coord, _mm256_set1_ps(oowStep)));
+    return _mm256_mul_ps(_mm256_mul_ps(d, w), tpu);
+  };
+  __m256 dudx = derivative(f.sowStepX, f.oowStepX, s), dvdx = derivative(f.towStepX, f.oowStepX, t);
+  __m256 dudy = derivative(f.sowStepY, f.oowStepY, s), dvdy = derivative(f.towStepY, f.oowStepY, t);
+  __m256 rhoX = _mm256_add_ps(_mm256_mul_ps(dudx, dudx), _mm256_mul_ps(dvdx, dvdx));
+  __m256 rhoY = _mm256_add_ps(_mm256_mul_ps(dudy, dudy), _mm256_mul_ps(dvdy, dvdy));
+  __m256 rho2 = _mm256_max_ps(rhoX, rhoY);
+  // frexp's exponent is the biased exponent - 126.
+  __m256i exponent = _mm256_sub_epi32(
+      _mm256_and_si256(_mm256_srli_epi32(_mm256_castps_si256(rho2), 23), _mm256_set1_epi32(0xFF)),
+      _mm256_set1_epi32(126));
+  __m256i level = _mm256_srai_epi32(exponent, 1);
+  __m256 magnified = _mm256_cmp_ps(rho2, _mm256_set1_ps(1.0f), _CMP_NGE_UQ);  // !(rho2 >= 1)
+  __m256 huge = _mm256_cmp_ps(rho2, _mm256_set1_ps(1e30f), _CMP_GT_OQ);
+  __m256i last = _mm256_set1_epi32(levels.lastLevel);
+  level = _mm256_blendv_epi8(level, last, _mm256_castps_si256(huge));
+  level = _mm256_andnot_si256(_mm256_castps_si256(magnified), level);
+  return _mm256_min_epi32(_mm256_max_epi32(level, _mm256_setzero_si256()), last);
+}
+
 // Eight pixels' attributes at the start of their spans and their indices
 // within them, so each value is start + index * step as in the portable path.
 struct Lanes {
   __m256 oow0, sow0, tow0, a0, index;
+  bool constantLevel;  // level holds the level of every finite s, t
+  __m256i level;
 };
 
 // Where the eight pixels are: eight in a row at colour/depth, or scattered,
@@ -171,26 +199,14 @@ __attribute__((always_inline)) inline void shade8(const FastSpan &f, const Level
 
   __m256i level = _mm256_setzero_si256();
   if (kMipmapped) {
-    auto derivative = [&](float sowStep, float oowStep, __m256 coord) {
-      __m256 d = _mm256_sub_ps(_mm256_set1_ps(sowStep), _mm256_mul_ps(coord, _mm256_set1_ps(oowStep)));
-      return _mm256_mul_ps(_mm256_mul_ps(d, w), tpu);
-    };
-    __m256 dudx = derivative(f.sowStepX, f.oowStepX, s), dvdx = derivative(f.towStepX, f.oowStepX, t);
-    __m256 dudy = derivative(f.sowStepY, f.oowStepY, s), dvdy = derivative(f.towStepY, f.oowStepY, t);
-    __m256 rhoX = _mm256_add_ps(_mm256_mul_ps(dudx, dudx), _mm256_mul_ps(dvdx, dvdx));
-    __m256 rhoY = _mm256_add_ps(_mm256_mul_ps(dudy, dudy), _mm256_mul_ps(dvdy, dvdy));
-    __m256 rho2 = _mm256_max_ps(rhoX, rhoY);
-    // selectLevel(): frexp's exponent is the biased exponent - 126.
-    __m256i exponent = _mm256_sub_epi32(
-        _mm256_and_si256(_mm256_srli_epi32(_mm256_castps_si256(rho2), 23), _mm256_set1_epi32(0xFF)),
-        _mm256_set1_epi32(126));
-    level = _mm256_srai_epi32(exponent, 1);
-    __m256 magnified = _mm256_cmp_ps(rho2, _mm256_set1_ps(1.0f), _CMP_NGE_UQ);  // !(rho2 >= 1)
-    __m256 huge = _mm256_cmp_ps(rho2, _mm256_set1_ps(1e30f), _CMP_GT_OQ);
-    __m256i last = _mm256_set1_epi32(levels.lastLevel);
-    level = _mm256_blendv_epi8(level, last, _mm256_castps_si256(huge));
-    level = _mm256_andnot_si256(_mm256_castps_si256(magnified), level);
-    level = _mm256_min_epi32(_mm256_max_epi32(level, _mm256_setzero_si256()), last);
+    // Where oow does not change along x or y, the level depends on w alone
+    // wherever s and t are finite (their products with the zero steps
+    // vanish), so a span's level is worked out once.
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 finite = _mm256_and_ps(_mm256_cmp_ps(_mm256_sub_ps(s, s), zero, _CMP_EQ_OQ),
+                                        _mm256_cmp_ps(_mm256_sub_ps(t, t), zero, _CMP_EQ_OQ));
+    if (lanes.constantLevel && _mm256_movemask_ps(finite) == 0xFF) level = lanes.level;
+    else level = mipLevel8(f, levels, s, t, w, tpu);
   }
 
   // Level texel coordinates in 1/256 steps, texel centres at +128.
@@ -315,7 +331,7 @@ void shadeBatch() {
     b.offset[k] = b.offset[0];
   }
   const Lanes lanes = {_mm256_load_ps(b.oow0), _mm256_load_ps(b.sow0), _mm256_load_ps(b.tow0),
-                       _mm256_load_ps(b.a0), _mm256_load_ps(b.index)};
+                       _mm256_load_ps(b.a0), _mm256_load_ps(b.index), false, _mm256_setzero_si256()};
   const __m256i live =
       _mm256_cmpgt_epi32(_mm256_set1_epi32(b.count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
   shade8<kDepth, kMipmapped, kChroma, true>(b.span, b.levels, b.span.texture->levels[0].texels,
@@ -367,9 +383,17 @@ int shadeSpan(const FastSpan &f, const LevelTable &levels, int x0, int x1) {
   const __m256 oow0 = _mm256_set1_ps(f.oow0), sow0 = _mm256_set1_ps(f.sow0),
                tow0 = _mm256_set1_ps(f.tow0), a0 = _mm256_set1_ps(f.a0);
   const __m256i live = _mm256_set1_epi32(-1);
+  const bool constantLevel = kMipmapped && f.oowStepX == 0.0f && f.oowStepY == 0.0f;
+  __m256i level = _mm256_setzero_si256();
+  if (constantLevel) {
+    const __m256 zero = _mm256_setzero_ps();
+    level = mipLevel8(f, levels, zero, zero, _mm256_div_ps(_mm256_set1_ps(1.0f), oow0),
+                      _mm256_set1_ps(f.tpu));
+  }
   int i = 0;
   for (; i + 8 <= n; i += 8) {
-    const Lanes lanes = {oow0, sow0, tow0, a0, _mm256_add_ps(_mm256_set1_ps(float(i)), steps)};
+    const Lanes lanes = {oow0, sow0, tow0, a0, _mm256_add_ps(_mm256_set1_ps(float(i)), steps),
+                         constantLevel, level};
     shade8<kDepth, kMipmapped, kChroma, false>(
         f, levels, storage, lanes, live,
         Pixels{f.colour + x0 + i, kDepth ? f.depth + x0 + i : nullptr, nullptr});

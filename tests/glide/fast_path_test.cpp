@@ -102,6 +102,27 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
     }
     guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
   }
+  // Flat triangles (one w): magnified, minified by up to 128 times, and
+  // with texture coordinates beyond float range at one corner.
+  for (int i = 0; i < 24; ++i) {
+    GrVertex v[3];
+    const float scale = float(1 << (i % 8)) / 2.0f;
+    const float left = float(i % 6) * 100.0f, top = float(i / 6) * 110.0f;
+    const float corners[3][2] = {{left + 3.2f, top + 1.1f}, {left + 97.3f, top + 20.6f},
+                                 {left + 40.9f, top + 104.4f}};
+    const float oow = 1.0f / (1.0f + float(i));
+    for (int k = 0; k < 3; ++k) {
+      v[k] = GrVertex{};
+      v[k].x = corners[k][0];
+      v[k].y = corners[k][1];
+      v[k].a = 90.0f;
+      v[k].oow = oow;
+      v[k].tmuvtx[0].sow = (corners[k][0] * scale) * oow;
+      v[k].tmuvtx[0].tow = (corners[k][1] * scale * 0.7f) * oow;
+    }
+    if (i == 23) v[2].tmuvtx[0].sow = 3e38f;
+    guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
+  }
   const int width = kWidth * c.scale, height = kHeight * c.scale;
   Picture picture;
   picture.colour.resize(size_t(width) * height);
