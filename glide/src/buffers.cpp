@@ -34,6 +34,7 @@ FX_ENTRY void FX_CALL grBufferSwap(int interval) {
   if (!ctx.open) return;
   ctx.back ^= 1;
   ++ctx.frameCount;
+  if (!glide::framesWanted()) return;
   const FxU32 *front = ctx.frontBuffer();
   FxU32 *out = ctx.presentBuffer.data();
   const size_t pixels = size_t(ctx.width) * size_t(ctx.height);

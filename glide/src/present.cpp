@@ -33,6 +33,10 @@ void openPresenters(int width, int height) {
 
 void closePresenters() { closeOwnWindow(); }
 
+bool framesWanted() {
+  return context().presenter || !dump.folder.empty() || ownWindowOpen();
+}
+
 void presentFrame(const FxU32 *pixels, int width, int height, int swapInterval) {
   auto &ctx = context();
   if (ctx.presenter) ctx.presenter(pixels, width, height, width, swapInterval, ctx.presenterUser);

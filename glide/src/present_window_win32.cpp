@@ -58,6 +58,8 @@ void openOwnWindow(int width, int height) {
   lastSwapTicks = GetTickCount();
 }
 
+bool ownWindowOpen() { return frameWindow != nullptr; }
+
 void showInOwnWindow(const FxU32 *pixels, int width, int height, int swapInterval) {
   if (!frameWindow) return;
   BITMAPINFO info;
