@@ -11,7 +11,7 @@ namespace {
 
 constexpr size_t outputLimit = 1024;
 
-struct Spec {
+struct Conversion {
   bool leftAlign = false;
   bool hexPrefix = false;
   bool zeroPad = false;
@@ -24,28 +24,28 @@ struct Spec {
 };
 
 // Parses the part after '%'; returns the characters consumed.
-size_t parseSpec(const char* format, Spec& spec) {
+size_t parseConversion(const char* format, Conversion& conv) {
   const char* p = format;
-  if (*p == '-') spec.leftAlign = true, ++p;
-  if (*p == '#') spec.hexPrefix = true, ++p;
-  if (*p == '0') spec.zeroPad = true, ++p;
-  while (*p >= '0' && *p <= '9') spec.width = spec.width * 10 + static_cast<unsigned>(*p++ - '0');
+  if (*p == '-') conv.leftAlign = true, ++p;
+  if (*p == '#') conv.hexPrefix = true, ++p;
+  if (*p == '0') conv.zeroPad = true, ++p;
+  while (*p >= '0' && *p <= '9') conv.width = conv.width * 10 + static_cast<unsigned>(*p++ - '0');
   if (*p == '.') {
     ++p;
-    spec.hasPrecision = true;
+    conv.hasPrecision = true;
     while (*p >= '0' && *p <= '9') {
-      spec.precision = spec.precision * 10 + static_cast<unsigned>(*p++ - '0');
+      conv.precision = conv.precision * 10 + static_cast<unsigned>(*p++ - '0');
     }
   }
   if (*p == 'l' || *p == 'w') {
-    spec.wide = true, ++p;
+    conv.wide = true, ++p;
   } else if (*p == 'h') {
     ++p;
   } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
-    spec.pointer = true, p += 3;
+    conv.pointer = true, p += 3;
   }
-  spec.type = *p;
-  return spec.type ? static_cast<size_t>(p - format) + 1 : static_cast<size_t>(p - format);
+  conv.type = *p;
+  return conv.type ? static_cast<size_t>(p - format) + 1 : static_cast<size_t>(p - format);
 }
 
 std::string digitsOf(unsigned long long value, unsigned base, bool upper) {
@@ -60,13 +60,13 @@ std::string digitsOf(unsigned long long value, unsigned base, bool upper) {
 
 // Formats one conversion; returns false for an unknown type, which Win32
 // prints as the bare character.
-bool formatOne(const Spec& spec, va_list& args, std::string& out) {
+bool formatOne(const Conversion& conv, va_list& args, std::string& out) {
   // Width and precision never reach past the room left, as in user32.
   const unsigned room = static_cast<unsigned>(outputLimit - 1 - std::min(out.size(), outputLimit - 1));
   std::string body;   // the characters after any sign or prefix
   std::string front;  // sign or "0x"
   bool numeric = false;
-  switch (spec.type) {
+  switch (conv.type) {
     case 'c':
     case 'C':
       body.assign(1, static_cast<char>(va_arg(args, int)));
@@ -76,13 +76,13 @@ bool formatOne(const Spec& spec, va_list& args, std::string& out) {
       const char* text = va_arg(args, const char*);
       if (!text) text = "(null)";
       size_t length = std::strlen(text);
-      if (spec.hasPrecision && spec.precision > 0 && spec.precision < length) length = spec.precision;
+      if (conv.hasPrecision && conv.precision > 0 && conv.precision < length) length = conv.precision;
       body.assign(text, length);
       break;
     }
     case 'd':
     case 'i': {
-      const long long value = spec.pointer ? va_arg(args, long long) : va_arg(args, int);
+      const long long value = conv.pointer ? va_arg(args, long long) : va_arg(args, int);
       const unsigned long long magnitude =
           value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
       if (value < 0) front = "-";
@@ -92,7 +92,7 @@ bool formatOne(const Spec& spec, va_list& args, std::string& out) {
     }
     case 'u': {
       const unsigned long long value =
-          spec.pointer ? va_arg(args, unsigned long long) : va_arg(args, unsigned int);
+          conv.pointer ? va_arg(args, unsigned long long) : va_arg(args, unsigned int);
       body = digitsOf(value, 10, false);
       numeric = true;
       break;
@@ -100,12 +100,12 @@ bool formatOne(const Spec& spec, va_list& args, std::string& out) {
     case 'p':
     case 'x':
     case 'X': {
-      const bool upper = spec.type != 'x';
-      const bool wideValue = spec.pointer || spec.type == 'p';
+      const bool upper = conv.type != 'x';
+      const bool wideValue = conv.pointer || conv.type == 'p';
       const unsigned long long value = wideValue ? reinterpret_cast<uintptr_t>(va_arg(args, void*))
                                                  : va_arg(args, unsigned int);
       body = digitsOf(value, 16, upper);
-      if (spec.hexPrefix) front = upper ? "0X" : "0x";
+      if (conv.hexPrefix) front = upper ? "0X" : "0x";
       numeric = true;
       break;
     }
@@ -113,12 +113,12 @@ bool formatOne(const Spec& spec, va_list& args, std::string& out) {
       return false;
   }
 
-  unsigned width = spec.width;
-  unsigned precision = spec.hasPrecision ? spec.precision : 0;
-  if (spec.type == 'p') width = 2 * sizeof(void*);
+  unsigned width = conv.width;
+  unsigned precision = conv.hasPrecision ? conv.precision : 0;
+  if (conv.type == 'p') width = 2 * sizeof(void*);
   width = std::min(width, room);
   precision = std::min(precision, room);
-  const bool zeroPad = (spec.zeroPad || spec.type == 'p') && !spec.leftAlign;
+  const bool zeroPad = (conv.zeroPad || conv.type == 'p') && !conv.leftAlign;
   std::string field;
   if (numeric) {
     // As user32 counts it: the sign is one of the precision's digits, the
@@ -130,13 +130,13 @@ bool formatOne(const Spec& spec, va_list& args, std::string& out) {
     field = front + std::string(precision - counted, '0') + body;
     if (precision < width) {
       const std::string padding(width - precision, ' ');
-      field = spec.leftAlign ? field + padding : padding + field;
+      field = conv.leftAlign ? field + padding : padding + field;
     }
   } else {
     field = body;
     if (field.size() < width) {
       const std::string padding(width - field.size(), ' ');
-      field = spec.leftAlign ? field + padding : padding + field;
+      field = conv.leftAlign ? field + padding : padding + field;
     }
   }
   out += field;
@@ -161,15 +161,15 @@ extern "C" int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
         out += *p++;
         continue;
       }
-      Spec spec;
-      p += parseSpec(p, spec);
-      if (!spec.type) {  // a format cut short still gets its padding
-        out.append(spec.width, ' ');
+      Conversion conv;
+      p += parseConversion(p, conv);
+      if (!conv.type) {  // a format cut short still gets its padding
+        out.append(conv.width, ' ');
         break;
       }
-      if (!formatOne(spec, args, out)) {
-        if (spec.width > 0) out.append(spec.width, ' ');
-        out += spec.type;
+      if (!formatOne(conv, args, out)) {
+        if (conv.width > 0) out.append(conv.width, ' ');
+        out += conv.type;
       }
     }
     va_end(args);
