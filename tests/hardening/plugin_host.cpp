@@ -3,6 +3,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +30,20 @@ ATOM registerHostClass() {
   return atom;
 }
 
+// Private folders still there when the process ends: some cases end it from
+// inside the plug-in (exit), where no destructor runs.
+std::vector<std::string>& leftoverFolders() {
+  static auto* folders = new std::vector<std::string>;
+  return *folders;
+}
+
+void removeLeftoverFolders() {
+  for (const std::string& folder : leftoverFolders()) {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+}
+
 }  // namespace
 
 PluginHost::PluginHost(const std::string& outputDir, const std::string& subfolder) {
@@ -47,6 +64,9 @@ PluginHost::PluginHost(const std::string& outputDir, const std::string& subfolde
     return;
   }
   root_ = pattern;
+  static const bool cleanupRegistered = std::atexit(removeLeftoverFolders) == 0;
+  (void)cleanupRegistered;
+  leftoverFolders().push_back(root_);
   folder_ = subfolder.empty() ? root_ : root_ + "/" + subfolder;
   fs::create_directories(folder_);
   fs::copy_file(source / "vis_velmo.so", fs::path(folder_) / "vis_velmo.so");
@@ -89,6 +109,8 @@ PluginHost::~PluginHost() {
   if (!root_.empty()) {
     std::error_code ignored;
     fs::remove_all(root_, ignored);
+    auto& folders = leftoverFolders();
+    folders.erase(std::remove(folders.begin(), folders.end(), root_), folders.end());
   }
 }
 
