@@ -11,7 +11,7 @@ namespace {
 FxU16 rgb565(int r5, int g6, int b5) { return FxU16((r5 << 11) | (g6 << 5) | b5); }
 int widen5(int v) { return (v << 3) | (v >> 2); }
 
-struct TextureSpec {
+struct TextureSetup {
   GrLOD_t largeLod = GR_LOD_32, smallLod = GR_LOD_32;
   GrAspectRatio_t aspect = GR_ASPECT_1x1;
   bool clamp = false, bilinear = false;
@@ -22,24 +22,24 @@ struct TextureSpec {
 int side(GrLOD_t lod) { return 256 >> lod; }
 
 // Builds an RGB565 texture whose texel (level, x, y) is texel(level, x, y).
-GrMipMapId_t makeTexture(const TextureSpec &spec, const std::function<FxU16(int, int, int)> &texel) {
+GrMipMapId_t makeTexture(const TextureSetup &setup, const std::function<FxU16(int, int, int)> &texel) {
   std::vector<FxU16> data;
   int width0 = 0, height0 = 0;
-  for (GrLOD_t lod = spec.largeLod; lod <= spec.smallLod; ++lod) {
+  for (GrLOD_t lod = setup.largeLod; lod <= setup.smallLod; ++lod) {
     int large = side(lod);
-    int ratio = 1 << std::abs(spec.aspect - GR_ASPECT_1x1);
-    int w = spec.aspect <= GR_ASPECT_1x1 ? large : std::max(1, large / ratio);
-    int h = spec.aspect >= GR_ASPECT_1x1 ? large : std::max(1, large / ratio);
-    if (lod == spec.largeLod) width0 = w, height0 = h;
+    int ratio = 1 << std::abs(setup.aspect - GR_ASPECT_1x1);
+    int w = setup.aspect <= GR_ASPECT_1x1 ? large : std::max(1, large / ratio);
+    int h = setup.aspect >= GR_ASPECT_1x1 ? large : std::max(1, large / ratio);
+    if (lod == setup.largeLod) width0 = w, height0 = h;
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) data.push_back(texel(lod - spec.largeLod, x, y));
+      for (int x = 0; x < w; ++x) data.push_back(texel(lod - setup.largeLod, x, y));
   }
-  GrTextureFilterMode_t filter = spec.bilinear ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED;
-  GrTextureClampMode_t clamp = spec.clamp ? GR_TEXTURECLAMP_CLAMP : GR_TEXTURECLAMP_WRAP;
+  GrTextureFilterMode_t filter = setup.bilinear ? GR_TEXTUREFILTER_BILINEAR : GR_TEXTUREFILTER_POINT_SAMPLED;
+  GrTextureClampMode_t clamp = setup.clamp ? GR_TEXTURECLAMP_CLAMP : GR_TEXTURECLAMP_WRAP;
   GrMipMapId_t id = guTexAllocateMemory(GR_TMU0, GR_MIPMAPLEVELMASK_BOTH, width0, height0,
-                                        GR_TEXFMT_RGB_565, spec.mipmap, spec.smallLod,
-                                        spec.largeLod, spec.aspect, clamp, clamp, filter, filter,
-                                        spec.lodBias, FXFALSE);
+                                        GR_TEXFMT_RGB_565, setup.mipmap, setup.smallLod,
+                                        setup.largeLod, setup.aspect, clamp, clamp, filter, filter,
+                                        setup.lodBias, FXFALSE);
   EXPECT_NE(id, GR_NULL_MIPMAP_HANDLE);
   guTexDownloadMipMap(id, data.data(), nullptr);
   guTexSource(id);
@@ -116,12 +116,12 @@ TEST_F(Texture, PerspectiveCorrectAgainstRayCasting) {
 
 TEST_F(Texture, BilinearWeightsFollowTheDistanceToTexelCentres) {
   // Two texels, black and white, 128 s units each: centres at s 64 and 192.
-  TextureSpec spec;
-  spec.largeLod = spec.smallLod = GR_LOD_2;
-  spec.aspect = GR_ASPECT_2x1;
-  spec.clamp = true;
-  spec.bilinear = true;
-  makeTexture(spec, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
+  TextureSetup setup;
+  setup.largeLod = setup.smallLod = GR_LOD_2;
+  setup.aspect = GR_ASPECT_2x1;
+  setup.clamp = true;
+  setup.bilinear = true;
+  makeTexture(setup, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
   rectangle(0, 0, 256, 10, 0, 0, 256, 0);  // s = x
   auto f = frame();
   for (int x = 0; x < 256; ++x) {
@@ -132,11 +132,11 @@ TEST_F(Texture, BilinearWeightsFollowTheDistanceToTexelCentres) {
 }
 
 TEST_F(Texture, WrapRepeatsAndClampHoldsTheEdge) {
-  TextureSpec spec;
-  spec.largeLod = spec.smallLod = GR_LOD_2;
-  spec.aspect = GR_ASPECT_2x1;
-  spec.bilinear = true;
-  makeTexture(spec, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
+  TextureSetup setup;
+  setup.largeLod = setup.smallLod = GR_LOD_2;
+  setup.aspect = GR_ASPECT_2x1;
+  setup.bilinear = true;
+  makeTexture(setup, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
   rectangle(0, 0, 512, 10, 0, 0, 512, 0);  // s 0..512: two repeats
   auto f = frame();
   // Pixel centres sit half a unit past the texel centres: weights of 1/256.
@@ -146,8 +146,8 @@ TEST_F(Texture, WrapRepeatsAndClampHoldsTheEdge) {
   EXPECT_NEAR(double(at(f, 0, 5) & 0xFF), 127, 3);  // between texel 1 and texel 0
   EXPECT_NEAR(double(at(f, 256, 5) & 0xFF), 127, 3);
 
-  spec.clamp = true;
-  makeTexture(spec, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
+  setup.clamp = true;
+  makeTexture(setup, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
   rectangle(0, 0, 512, 10, -256, 0, 768, 0);  // s -256..768
   f = frame();
   EXPECT_EQ(at(f, 10, 5) & 0xFF, 0u);     // s < 0: first texel
@@ -162,13 +162,13 @@ struct LodCase {
 class LevelOfDetail : public Texture, public ::testing::WithParamInterface<LodCase> {};
 
 TEST_P(LevelOfDetail, ChosenFromTheTexelRateAndBias) {
-  TextureSpec spec;
-  spec.largeLod = GR_LOD_256;
-  spec.smallLod = GR_LOD_1;
-  spec.mipmap = GR_MIPMAP_NEAREST;
-  spec.lodBias = GetParam().bias;
+  TextureSetup setup;
+  setup.largeLod = GR_LOD_256;
+  setup.smallLod = GR_LOD_1;
+  setup.mipmap = GR_MIPMAP_NEAREST;
+  setup.lodBias = GetParam().bias;
   // Every level one solid colour: red = 3 x level.
-  makeTexture(spec, [](int level, int, int) { return rgb565(3 * level, 0, 0); });
+  makeTexture(setup, [](int level, int, int) { return rgb565(3 * level, 0, 0); });
   float k = GetParam().texelsPerPixel;
   rectangle(0, 0, 100, 100, 0, 0, 100 * k, 100 * k);
   EXPECT_EQ(int((pixel(50, 50) >> 16) & 0xFF), widen5(3 * GetParam().level));
@@ -183,10 +183,10 @@ INSTANTIATE_TEST_SUITE_P(Rates, LevelOfDetail,
                                            LodCase{4.0f, -1.0f, 1}, LodCase{2.0f, 0.5f, 2}));
 
 TEST_F(Texture, ChromaKeyDiscardsTexelsOfTheKeyColour) {
-  TextureSpec spec;
-  spec.largeLod = spec.smallLod = GR_LOD_2;
-  spec.aspect = GR_ASPECT_2x1;
-  makeTexture(spec, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
+  TextureSetup setup;
+  setup.largeLod = setup.smallLod = GR_LOD_2;
+  setup.aspect = GR_ASPECT_2x1;
+  makeTexture(setup, [](int, int x, int) { return x ? rgb565(31, 63, 31) : rgb565(0, 0, 0); });
   grChromakeyValue(0);
   grChromakeyMode(GR_CHROMAKEY_ENABLE);
   rectangle(0, 0, 256, 10, 0, 0, 256, 0);
@@ -208,9 +208,9 @@ TEST_F(Texture, PluginStateScalesTexelsByIteratedAlphaAndAdds) {
   grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
   grChromakeyMode(GR_CHROMAKEY_ENABLE);
   grChromakeyValue(0);
-  TextureSpec spec;
-  spec.bilinear = true;
-  makeTexture(spec, [](int, int, int) { return rgb565(25, 40, 10); });  // 206, 162, 82
+  TextureSetup setup;
+  setup.bilinear = true;
+  makeTexture(setup, [](int, int, int) { return rgb565(25, 40, 10); });  // 206, 162, 82
   grBufferClear(0x102030, 0, 0xFFFF);
   // Texel 206, 162, 82; a = 51 adds a fifth of it, a = 255 all of it (capped).
   const float alphas[3] = {0.0f, 51.0f, 255.0f};
