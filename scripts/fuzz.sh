@@ -25,7 +25,10 @@ builddir=$root/build/fuzz
 logdir=$builddir/logs
 mkdir -p "$logdir" "$builddir/artifacts"
 
-instrument="-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$root/fuzz/coverage-ignore.txt"
+ignorelist=$root/fuzz/coverage-ignore.txt
+# The list's digest rides in the flags so that editing the list rebuilds what it covers.
+ignore_digest=$(sha1sum "$ignorelist" | cut -c1-12)
+instrument="-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$ignorelist -DVELMO_COVERAGE_IGNORE=$ignore_digest"
 echo "== fuzz: configure $builddir"
 if ! cmake -S "$root" -B "$builddir" -G Ninja \
      -DCMAKE_BUILD_TYPE=RelWithDebInfo \
