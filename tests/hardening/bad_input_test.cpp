@@ -190,7 +190,7 @@ TEST(NoAudioDevice, PlayerWarnsAndShowsThePictureOnly) {
   if (status != 0) GTEST_SKIP() << "xvfb-run is not installed";
   // In sanitizer builds the display and sound libraries' own exit-time
   // allocations are not ours to report (the player's suites share this list).
-  const std::string suppressions = VELMO_SOURCE_DIR "/tests/host/lsan_display.supp";
+  const std::string suppressions = VELMO_SOURCE_DIR "/tests/lsan_system_libraries.supp";
   const std::string leakOptions =
       access(suppressions.c_str(), R_OK) == 0 ? "LSAN_OPTIONS=suppressions=" + suppressions + " " : "";
   const std::string output = runShell(

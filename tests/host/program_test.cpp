@@ -21,7 +21,7 @@ namespace {
 
 const std::string kVelmo = VELMO_OUTPUT_DIR "/velmo";
 // For sanitizer builds: what the display libraries keep is not ours.
-const std::string kLeakSuppressions = "LSAN_OPTIONS=suppressions=" VELMO_SOURCE_DIR "/tests/host/lsan_display.supp ";
+const std::string kLeakSuppressions = "LSAN_OPTIONS=suppressions=" VELMO_SOURCE_DIR "/tests/lsan_system_libraries.supp ";
 
 // A folder of its own for each test, and HOME inside it, so nothing the
 // program writes lands outside.
