@@ -10,6 +10,7 @@
 
 #include "glide.h"
 #include "velmo_glide.h"
+#include "tests/support/plugin_draw_state.h"
 
 namespace {
 
@@ -22,17 +23,7 @@ void openWithPluginState(bool reference) {
   grSstSelect(0);
   grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_75Hz, GR_COLORFORMAT_RGBA,
                GR_ORIGIN_LOWER_LEFT, 2, 0);
-  guTexCombineFunction(GR_TMU0, GR_TEXTURECOMBINE_ADD);
-  grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
-  grDepthBufferFunction(GR_CMP_LESS);
-  grDepthMask(FXTRUE);
-  grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL_ALPHA,
-                 GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-  grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
-                 GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-  grChromakeyMode(GR_CHROMAKEY_ENABLE);
-  grChromakeyValue(0);
-  grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
+  usePluginDrawState();
 
   // A 256 x 256 RGB565 map with every level: a colourful, never black pattern.
   std::vector<FxU16> texels;

@@ -6,6 +6,7 @@
 
 #include <glideutl.h>
 #include <velmo_glide.h>
+#include "tests/support/plugin_draw_state.h"
 
 namespace hardening {
 
@@ -17,16 +18,7 @@ bool openPluginContext() {
   grSstSelect(0);
   grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_75Hz, GR_COLORFORMAT_RGBA, GR_ORIGIN_LOWER_LEFT,
                2, 0);
-  guTexCombineFunction(GR_TMU0, GR_TEXTURECOMBINE_ADD);
-  grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
-  grDepthBufferFunction(GR_CMP_LESS);
-  grDepthMask(FXTRUE);
-  grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL_ALPHA,
-                 GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-  grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_ITERATED,
-                 GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-  grChromakeyMode(GR_CHROMAKEY_ENABLE);
-  grChromakeyValue(0);
+  usePluginDrawState();
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include "glide/include/glide.h"
 #include "glide/include/glideutl.h"
 #include "glide/include/velmo_glide.h"
+#include "tests/support/plugin_draw_state.h"
 
 namespace {
 
@@ -82,17 +83,7 @@ int main() {
   CHECK_EQ(total, 307200L);
 
   // The display's state: W-buffer "less", texel x alpha, chroma key black.
-  guTexCombineFunction(GR_TMU0, GR_TEXTURECOMBINE_ADD);
-  grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
-  grDepthBufferFunction(GR_CMP_LESS);
-  grDepthMask(FXTRUE);
-  grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL_ALPHA,
-                 GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-  grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_ITERATED,
-                 GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-  grChromakeyMode(GR_CHROMAKEY_ENABLE);
-  grChromakeyValue(0);
-  grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO);
+  usePluginDrawState();
 
   // A real 3DF file, loaded the way the plug-in's texture loader does it.
   Gu3dfInfo info;
