@@ -33,14 +33,12 @@ bool fastPathApplies(const Triangle &tri) {
   return !ctx.settings.dither;
 }
 
-bool cpuHasAvx2() {
 #if defined(VELMO_GLIDE_AVX2)
+bool cpuHasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
-#else
-  return false;
-#endif
 }
+#endif
 
 }  // namespace
 

@@ -69,7 +69,7 @@ class DialogOnDisplay : public ::testing::Test {
       void (*actions)();
       bool shown = false;
       std::thread user;
-    } run{actions};
+    } run{actions, false, {}};
     velmoSetDialogHook(
         [](HWND dialog, void* context) {
           Run* run = static_cast<Run*>(context);

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   int status = 1;
   HMODULE library = LoadLibraryA(plugin.c_str());
   auto getHeader = library ? reinterpret_cast<VisHeader* (*)()>(
-                                 GetProcAddress(library, "winampVisGetHeader"))
+                                 reinterpret_cast<void*>(GetProcAddress(library, "winampVisGetHeader")))
                            : nullptr;
   if (getHeader) {
     VisModule* module = getHeader()->getModule(0);

@@ -14,7 +14,7 @@ TEST(PluginConfig, ConfigureCallbackShowsTheDialogAndOkWritesBesideTheModule) {
   dialog_test::ModuleFolder folder(PLUGIN_MODULE);
   ASSERT_NE(folder.module(), nullptr);
   auto getHeader = reinterpret_cast<VisHeader* (*)()>(
-      GetProcAddress(folder.module(), "winampVisGetHeader"));
+      reinterpret_cast<void*>(GetProcAddress(folder.module(), "winampVisGetHeader")));
   ASSERT_NE(getHeader, nullptr);
   VisModule* module = getHeader()->getModule(0);
   ASSERT_NE(module, nullptr);

@@ -134,7 +134,9 @@ TEST_F(SettingsDialog, CancelAfterTogglingChangesNeitherFlagsNorFile) {
   // Only the reload at opening took effect.
   EXPECT_EQ(SpinToBeat, 0);
   for (const Flag& flag : kFlags) {
-    if (flag.flag != &SpinToBeat) EXPECT_EQ(*flag.flag, 1) << flag.key;
+    if (flag.flag != &SpinToBeat) {
+      EXPECT_EQ(*flag.flag, 1) << flag.key;
+    }
   }
 }
 

@@ -49,7 +49,9 @@ class Coverage : public GlideTest {
           ASSERT_EQ(count, 1) << "pixel " << x << "," << y << " inside but not covered";
           ++inside;
         }
-        if (where < 0) ASSERT_EQ(count, 0) << "pixel " << x << "," << y << " outside but covered";
+        if (where < 0) {
+          ASSERT_EQ(count, 0) << "pixel " << x << "," << y << " outside but covered";
+        }
       }
     EXPECT_GT(inside, 0);
   }

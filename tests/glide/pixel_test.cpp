@@ -98,7 +98,9 @@ TEST_F(GlideTest, WBufferOrdersDepthsByWAcrossItsRange) {
     quad(1, 1, 1, 255, 1.0f / w);
     FxU16 stored = 0;
     ASSERT_TRUE(grLfbReadRegion(GR_BUFFER_AUXBUFFER, 20, 20, 1, 1, 2, &stored));
-    if (!first) EXPECT_GT(stored, previous) << "w " << w;
+    if (!first) {
+      EXPECT_GT(stored, previous) << "w " << w;
+    }
     previous = stored;
     first = false;
   }
