@@ -22,6 +22,8 @@ namespace {
 const std::string kVelmo = VELMO_OUTPUT_DIR "/velmo";
 // For sanitizer builds: what the display libraries keep is not ours.
 const std::string kLeakSuppressions = "LSAN_OPTIONS=suppressions=" VELMO_SOURCE_DIR "/tests/lsan_system_libraries.supp ";
+// Shell words that print the id of a window once it is shown: NAME [SECONDS] [PID].
+const std::string kWaitForWindow = "sh '" VELMO_SOURCE_DIR "/tests/support/wait_for_window.sh' ";
 
 // A folder of its own for each test, and HOME inside it, so nothing the
 // program writes lands outside.
@@ -286,8 +288,7 @@ TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
     if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
   requirePicture();
   std::string script = dir + "/session.sh";
-  std::ofstream(script) << "w=\n"
-                           "for i in $(seq 100); do w=$(xdotool search --name velmo | head -1); [ -n \"$w\" ] && break; sleep 0.1; done\n"
+  std::ofstream(script) << "w=$(" + kWaitForWindow + "velmo 180 \"$1\")\n"
                            "sleep 3\n"
                            "xdotool getwindowname \"$w\" > caption.txt\n"
                            "import -window \"$w\" playing.png\n"
@@ -301,8 +302,8 @@ TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
   ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " ",
       "SDL_AUDIODRIVER=no-such-driver " + shellQuote(kVelmo) +
-          " play --seconds 30 > velmo.log 2>&1 & pid=$!; sh session.sh; wait $pid; echo exit=$?",
-      120);
+          " play --seconds 55 > velmo.log 2>&1 & pid=$!; sh session.sh $pid; wait $pid; echo exit=$?",
+      300);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   // Without a sound card the picture runs alone, after a warning.
   std::ifstream logFile(dir + "/velmo.log");
@@ -360,7 +361,7 @@ TEST_F(ProgramTest, PlaySendsTheTrackToTheSoundCard) {
 }
 
 // Under Xvfb, live input through SDL's capture API (its disk driver stands in
-// for a sound card): the window runs on captured sound until --seconds ends.
+// for a sound card): the window runs on captured sound until Q ends it.
 TEST_F(ProgramTest, LiveInputRunsInTheWindow) {
   for (const char* tool : {"xvfb-run", "xdotool", "import", "ffmpeg"})
     if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
@@ -370,13 +371,14 @@ TEST_F(ProgramTest, LiveInputRunsInTheWindow) {
   for (size_t i = 0; i < samples.size() / 2; ++i)
     samples[2 * i] = samples[2 * i + 1] = 0.8f * static_cast<float>(std::sin(2 * M_PI * 150 * i / 44100.0));
   std::ofstream(raw, std::ios::binary).write(reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(float));
-  std::ofstream(dir + "/session.sh") << "for i in $(seq 100); do w=$(xdotool search --name velmo | head -1); "
-                                        "[ -n \"$w\" ] && break; sleep 0.1; done\n"
-                                        "sleep 2\nimport -window \"$w\" live.png\n";
+  // The run lasts until the picture is taken, however long the window takes.
+  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow + "velmo 180 \"$1\")\n"
+                                        "sleep 2\nimport -window \"$w\" live.png\n"
+                                        "xdotool key --window \"$w\" q\n";
   ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" +
           shellQuote(raw) + " ",
-      shellQuote(kVelmo) + " live --seconds 4 > velmo.log 2>&1 & pid=$!; sh session.sh; wait $pid; echo exit=$?", 60);
+      shellQuote(kVelmo) + " live --seconds 200 > velmo.log 2>&1 & pid=$!; sh session.sh $pid; wait $pid; echo exit=$?", 300);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   EXPECT_GT(litShare(dir + "/live.png"), 0.2);
 }
@@ -389,15 +391,14 @@ TEST_F(ProgramTest, ConfigShowsTheDialogAndOkSavesBesideThePlugin) {
   std::string plugins = dir + "/plugins";
   ASSERT_EQ(runProgram("mkdir -p " + shellQuote(plugins) + " && cp " VELMO_OUTPUT_DIR "/vis_velmo.so " +
                        shellQuote(plugins)).status, 0);
-  std::ofstream(dir + "/session.sh") << "for i in $(seq 100); do w=$(xdotool search --name 'Spectrum Setup' | head -1); "
-                                        "[ -n \"$w\" ] && break; sleep 0.1; done\n"
+  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow + "'Spectrum Setup' 180 \"$1\")\n"
                                         "sleep 0.5\n"
                                         "xdotool key --window \"$w\" Return\n";
   ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions,
       shellQuote(kVelmo) + " --plugin plugins/vis_velmo.so config > velmo.log 2>&1 & pid=$!; "
-          "sh session.sh; wait $pid; echo exit=$?",
-      60);
+          "sh session.sh $pid; wait $pid; echo exit=$?",
+      300);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   std::ifstream ini(plugins + "/plugin.ini");
   std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());

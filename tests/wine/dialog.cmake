@@ -11,5 +11,5 @@ if(XVFB_RUN AND XDOTOOL AND IMPORT)
             ${CMAKE_BINARY_DIR}/artifacts/dialog-win${bits}.png
             ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:dialog_test> show
     WORKING_DIRECTORY ${VELMO_OUTPUT_DIR})
-  set_tests_properties(wine.dialog_screenshot PROPERTIES TIMEOUT 180)
+  set_tests_properties(wine.dialog_screenshot PROPERTIES TIMEOUT 400)
 endif()
