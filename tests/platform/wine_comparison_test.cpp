@@ -96,7 +96,8 @@ bool runBoth(const std::string& name, const std::string& nativeProgram, const st
   runs.nativeDir = freshDirectory(name + "_native");
   runs.wineDir = freshDirectory(name + "_wine");
   runs.native = runIn(runs.nativeDir, "'" + nativeProgram + "'");
-  runs.wine = runIn(runs.wineDir, "WINEDEBUG=-all " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
+  runs.wine = runIn(runs.wineDir, "WINEDEBUG=-all WINEPREFIX='" + std::string(PLATFORM_WINE_PREFIX) +
+                                      "_" + name + "' " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
                                       win32Program + "'");
   if (runs.wine.status != 0 || runs.wine.lines.empty()) {
     why = "Wine could not run the scenario here (status " + std::to_string(runs.wine.status) + ")";
@@ -138,12 +139,12 @@ TEST(ProfileAgainstWine, SameResultsAndSameFiles) {
   fs::remove_all(runs.wineDir);
 }
 
-// Windows need a display under Wine: the scenario runs on a virtual one, with
-// a Wine prefix of its own, so its desktop is never one that another Wine
-// process started on another (perhaps vanished) display.
+// Windows need a display under Wine: the scenario runs on a virtual one. Each
+// scenario has a Wine prefix of its own, so its desktop is never one that
+// another Wine process started on another (perhaps vanished) display.
 TEST(WindowsAgainstWine, SameMessagesAndResults) {
   if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "needs xvfb-run";
-  const std::string launcher = std::string("WINEPREFIX='") + PLATFORM_WINE_PREFIX + "' xvfb-run -a ";
+  const std::string launcher = "xvfb-run -a ";
   Runs runs;
   std::string why;
   if (!runBoth("windows", PLATFORM_WINDOW_NATIVE, PLATFORM_WINDOW_WIN32, launcher, runs, why)) {
