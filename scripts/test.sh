@@ -62,7 +62,9 @@ run_ctest sanitize || status=1
 
 export WINEDEBUG=-all
 probe=${VELMO_I386_PROBE:-/usr/lib/wine/wine}
-if probe_output=$(timeout 120 "$probe" --version 2>&1); then
+# Through bash, which reports a binary it cannot execute as such (a plain exec
+# would hand it to sh as a script).
+if probe_output=$(timeout 120 bash -c '"$0" --version' "$probe" 2>&1); then
   echo "== 32-bit programs run here ($probe --version: $probe_output)"
   run_wine_ctest win32 "${WINEPREFIX:-$root/build/wineprefix}" wine || status=1
 else
