@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "host/demo_track.h"
+#include "audio/demo_track.h"
 #include "run_program.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -28,9 +29,6 @@ const std::string kLeakSuppressions = "LSAN_OPTIONS=suppressions=" VELMO_SOURCE_
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/velmo-program-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    dir = pattern;
     if (access(kVelmo.c_str(), X_OK) != 0) GTEST_SKIP() << kVelmo << " is not built";
   }
   // The plug-in ends the process when its textures are missing; the picture
@@ -39,7 +37,7 @@ class ProgramTest : public ::testing::Test {
     if (access(VELMO_OUTPUT_DIR "/Light.3df", R_OK) != 0) GTEST_SKIP() << "the plug-in's textures are not built";
   }
   void TearDown() override {
-    if (!HasFailure()) runProgram("rm -rf " + shellQuote(dir));
+    if (HasFailure()) folder.keep();
   }
 
   // velmo with the given arguments, headless unless `display` is given.
@@ -69,7 +67,8 @@ class ProgramTest : public ::testing::Test {
     return path;
   }
 
-  std::string dir;
+  velmo_test::TempFolder folder{"velmo-program"};
+  const std::string dir = folder.path();
 };
 
 // ffprobe's "key=value" lines for the streams and the format.
