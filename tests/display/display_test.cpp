@@ -10,7 +10,7 @@
 
 #include "display/display.h"
 #include "plugin/lifecycle.h"
-#include "tests/plugin/plugin_folder.h"
+#include "plugin_folder.h"
 
 namespace {
 

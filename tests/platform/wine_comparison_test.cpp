@@ -7,11 +7,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -22,21 +22,6 @@ struct ScenarioRun {
   std::vector<std::string> lines;
   std::map<std::string, std::string> files;
 };
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-fs::path freshDirectory(const std::string& name) {
-  const fs::path directory = fs::temp_directory_path() /
-                             ("velmo_platform_" + name + "_" + std::to_string(getpid()));
-  fs::remove_all(directory);
-  fs::create_directories(directory);
-  return directory;
-}
 
 // Runs a command in a directory; keeps its standard output as lines (CR
 // dropped: Wine's console writes CR LF) and every file it left.
@@ -62,7 +47,7 @@ ScenarioRun runIn(const fs::path& directory, const std::string& command) {
   }
   if (!current.empty()) run.lines.push_back(current);
   for (const auto& entry : fs::directory_iterator(directory)) {
-    run.files[entry.path().filename().string()] = readAll(entry.path());
+    run.files[entry.path().filename().string()] = velmo_test::readFile(entry.path().string());
   }
   return run;
 }
@@ -81,22 +66,20 @@ std::string visible(const std::string& bytes) {
 struct Runs {
   ScenarioRun native;
   ScenarioRun wine;
-  fs::path nativeDir;
-  fs::path wineDir;
+  velmo_test::TempFolder nativeDir{"velmo-platform-native"};
+  velmo_test::TempFolder wineDir{"velmo-platform-wine"};
 };
 
 // Runs one scenario both ways in fresh folders; false (with the reason) when
 // the Win32 side cannot run here.
-bool runBoth(const std::string& name, const std::string& nativeProgram, const std::string& win32Program,
+bool runBoth(const std::string& nativeProgram, const std::string& win32Program,
              const std::string& wineLauncher, Runs& runs, std::string& why) {
   if (win32Program.empty() || !fs::exists(win32Program)) {
     why = "no mingw-w64 compiler or Wine: the Win32 scenario was not built";
     return false;
   }
-  runs.nativeDir = freshDirectory(name + "_native");
-  runs.wineDir = freshDirectory(name + "_wine");
-  runs.native = runIn(runs.nativeDir, "'" + nativeProgram + "'");
-  runs.wine = runIn(runs.wineDir, "WINEDEBUG=-all " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
+  runs.native = runIn(runs.nativeDir.path(), "'" + nativeProgram + "'");
+  runs.wine = runIn(runs.wineDir.path(), "WINEDEBUG=-all " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
                                       win32Program + "'");
   if (runs.wine.status != 0 || runs.wine.lines.empty()) {
     why = "Wine could not run the scenario here (status " + std::to_string(runs.wine.status) + ")";
@@ -116,7 +99,7 @@ void expectSameLines(const ScenarioRun& native, const ScenarioRun& wine) {
 TEST(ProfileAgainstWine, SameResultsAndSameFiles) {
   Runs runs;
   std::string why;
-  if (!runBoth("profile", PLATFORM_PROFILE_NATIVE, PLATFORM_PROFILE_WIN32, "", runs, why)) {
+  if (!runBoth(PLATFORM_PROFILE_NATIVE, PLATFORM_PROFILE_WIN32, "", runs, why)) {
     GTEST_SKIP() << why;
   }
   const ScenarioRun& native = runs.native;
@@ -134,8 +117,6 @@ TEST(ProfileAgainstWine, SameResultsAndSameFiles) {
                                    << visible(bytes);
   }
   EXPECT_EQ(native.files.count("missing.ini"), 0u) << "deleting from a missing file creates nothing";
-  fs::remove_all(runs.nativeDir);
-  fs::remove_all(runs.wineDir);
 }
 
 // Windows need a display under Wine: the scenario runs on a virtual one, with
@@ -146,14 +127,12 @@ TEST(WindowsAgainstWine, SameMessagesAndResults) {
   const std::string launcher = std::string("WINEPREFIX='") + PLATFORM_WINE_PREFIX + "' xvfb-run -a ";
   Runs runs;
   std::string why;
-  if (!runBoth("windows", PLATFORM_WINDOW_NATIVE, PLATFORM_WINDOW_WIN32, launcher, runs, why)) {
+  if (!runBoth(PLATFORM_WINDOW_NATIVE, PLATFORM_WINDOW_WIN32, launcher, runs, why)) {
     GTEST_SKIP() << why;
   }
   ASSERT_EQ(runs.native.status, 0);
   ASSERT_GT(runs.native.lines.size(), 80u);
   expectSameLines(runs.native, runs.wine);
-  fs::remove_all(runs.nativeDir);
-  fs::remove_all(runs.wineDir);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include "plugin/vis.h"
 #include "settings/settings.h"
-#include "tests/plugin/plugin_folder.h"
+#include "plugin_folder.h"
 
 namespace {
 

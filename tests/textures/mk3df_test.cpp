@@ -32,7 +32,7 @@ ProgramRun runMk3df(const std::string& arguments) {
 
 class Mk3dfTest : public testing::Test {
  protected:
-  velmo_test::TempDir dir;
+  velmo_test::TempFolder dir;
   std::string png(int width, int height) {
     std::string path = dir.path(std::to_string(width) + "x" + std::to_string(height) + ".png");
     velmo::tools::writePng(path, velmo::tools::Image(width, height, 0xFF336699u));

@@ -10,9 +10,10 @@
 
 #include <string>
 
+#include <vis_abi.h>
 #include <windows.h>
 
-#include "plugin/vis.h"
+#include "temp_folder.h"
 
 namespace hardening {
 
@@ -48,7 +49,7 @@ class PluginHost {
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  std::string root_;    // what the destructor removes
+  velmo_test::TempFolder root_{"velmo-host"};
   std::string folder_;  // where the plug-in and its files lie
   std::string why_;
   HMODULE library_ = nullptr;

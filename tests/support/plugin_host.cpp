@@ -3,10 +3,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <vector>
-
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,20 +26,6 @@ ATOM registerHostClass() {
   return atom;
 }
 
-// Private folders still there when the process ends: some cases end it from
-// inside the plug-in (exit), where no destructor runs.
-std::vector<std::string>& leftoverFolders() {
-  static auto* folders = new std::vector<std::string>;
-  return *folders;
-}
-
-void removeLeftoverFolders() {
-  for (const std::string& folder : leftoverFolders()) {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
-}
-
 }  // namespace
 
 PluginHost::PluginHost(const std::string& outputDir, const std::string& subfolder) {
@@ -58,16 +40,7 @@ PluginHost::PluginHost(const std::string& outputDir, const std::string& subfolde
       return;
     }
   }
-  char pattern[] = "/tmp/velmo-host-XXXXXX";
-  if (!mkdtemp(pattern)) {
-    why_ = "cannot make a private plug-in folder";
-    return;
-  }
-  root_ = pattern;
-  static const bool cleanupRegistered = std::atexit(removeLeftoverFolders) == 0;
-  (void)cleanupRegistered;
-  leftoverFolders().push_back(root_);
-  folder_ = subfolder.empty() ? root_ : root_ + "/" + subfolder;
+  folder_ = subfolder.empty() ? root_.path() : root_.path(subfolder);
   fs::create_directories(folder_);
   fs::copy_file(source / "vis_velmo.so", fs::path(folder_) / "vis_velmo.so");
   for (const char* file : pluginFiles) fs::create_symlink(source / file, fs::path(folder_) / file);
@@ -77,10 +50,10 @@ PluginHost::PluginHost(const std::string& outputDir, const std::string& subfolde
     why_ = "LoadLibraryA failed for the plug-in copy";
     return;
   }
-  using GetHeader = VisHeader* (*)();
-  auto getHeader = reinterpret_cast<GetHeader>(reinterpret_cast<void*>(GetProcAddress(library_, "winampVisGetHeader")));
+  auto getHeader = reinterpret_cast<VisGetHeaderFunction>(
+      reinterpret_cast<void*>(GetProcAddress(library_, VIS_GET_HEADER_EXPORT)));
   if (!getHeader) {
-    why_ = "no winampVisGetHeader export";
+    why_ = "no " VIS_GET_HEADER_EXPORT " export";
     return;
   }
   VisModule* module = getHeader()->getModule(0);
@@ -106,12 +79,6 @@ PluginHost::~PluginHost() {
   if (window_) DestroyWindow(window_);
   // The plug-in stays loaded: its popup window's procedure may still be
   // registered with the platform, as it would be with a Win32 host.
-  if (!root_.empty()) {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-    auto& folders = leftoverFolders();
-    folders.erase(std::remove(folders.begin(), folders.end(), root_), folders.end());
-  }
 }
 
 LRESULT CALLBACK PluginHost::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

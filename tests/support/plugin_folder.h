@@ -1,7 +1,7 @@
-// Test fixtures shared by the plug-in suites: a folder of its own holding a
-// copy of the plug-in (its module handle stands for the DLL's, so files
-// "beside the DLL" land there), a Winamp-like host window, and a child
-// process that may end the way the plug-in ends a host.
+// Test fixtures shared by the suites that run the plug-in in-process: a
+// folder of its own holding a copy of the plug-in (its module handle stands
+// for the DLL's, so files "beside the DLL" land there), a Winamp-like host
+// window, and a child process that may end the way the plug-in ends a host.
 #pragma once
 
 #include <fcntl.h>
@@ -22,23 +22,17 @@
 #include <velmo_glide.h>
 #include <velmo_win32/testing.h>
 
+#include "module_folder.h"
+#include "temp_folder.h"
+
 namespace plugintest {
 
 namespace fs = std::filesystem;
 
 inline const char* const kTextures[] = {"Light.3df", "Velmo1.3df", "VelmoFont.3df", "VelmoLogo.3df"};
 
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "<missing>";
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using velmo_test::readFile;
+using velmo_test::writeFile;
 
 inline bool texturesBuilt() {
   for (const char* name : kTextures)
@@ -46,43 +40,17 @@ inline bool texturesBuilt() {
   return fs::exists(fs::path(VELMO_OUTPUT_DIR) / "vis_velmo.so");
 }
 
-// A temporary folder with a loaded copy of vis_velmo.so and, on request, the
+// The plug-in's own folder: a copy of vis_velmo.so and, on request, the
 // textures; the trace file is pointed into it too.
-class PluginFolder {
+class PluginFolder : public velmo_test::ModuleFolder {
  public:
-  explicit PluginFolder(bool withTextures, const std::string& nameExtra = "") {
-    std::string pattern = (fs::temp_directory_path() / "velmo_plugin_XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    root_ = mkdtemp(buffer.data());
-    dir_ = root_;
-    if (!nameExtra.empty()) {
-      dir_ = root_ + "/" + nameExtra;
-      fs::create_directories(dir_);
-    }
-    fs::copy_file(fs::path(VELMO_OUTPUT_DIR) / "vis_velmo.so", dir_ + "/vis_velmo.so");
+  explicit PluginFolder(bool withTextures, const std::string& subfolder = "")
+      : ModuleFolder(VELMO_OUTPUT_DIR "/vis_velmo.so", subfolder) {
     if (withTextures)
-      for (const char* name : kTextures) fs::copy_file(fs::path(VELMO_OUTPUT_DIR) / name, dir_ + "/" + name);
-    module_ = LoadLibraryA((dir_ + "/vis_velmo.so").c_str());
+      for (const char* name : kTextures) fs::copy_file(fs::path(VELMO_OUTPUT_DIR) / name, file(name));
     setenv("VELMO_TRACE_FILE", tracePath().c_str(), 1);
   }
-  ~PluginFolder() {
-    if (module_) FreeLibrary(module_);
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  PluginFolder(const PluginFolder&) = delete;
-  PluginFolder& operator=(const PluginFolder&) = delete;
-
-  HINSTANCE module() const { return module_; }
-  const std::string& dir() const { return dir_; }
-  const std::string& root() const { return root_; }
-  std::string file(const std::string& name) const { return dir_ + "/" + name; }
-  std::string tracePath() const { return root_ + "/coords.txt"; }
-
- private:
-  std::string root_, dir_;
-  HINSTANCE module_ = nullptr;
+  std::string tracePath() const { return root() + "/coords.txt"; }
 };
 
 // A main window as Winamp has one: a caption and the play-position answer.
