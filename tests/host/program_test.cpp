@@ -277,6 +277,34 @@ TEST_F(ProgramTest, NoDisplayMessageSuggestsRendering) {
   EXPECT_NE(result.output.find("velmo render FILE -o video.mp4"), std::string::npos) << result.output;
 }
 
+// A plug-in whose init refuses to start is neither rendered nor quit, as in
+// Winamp. A render ends with the plug-in named and leaves no file; play goes
+// on without the picture and says why, in the window's title too.
+TEST_F(ProgramTest, PluginThatRefusesToStartEndsARenderAndLeavesPlayWithoutPicture) {
+  const std::string plugin = "--plugin " + shellQuote(REFUSING_PLUGIN) + " ";
+  ProgramResult render = velmo(plugin + "render --seconds 0.5 -q -o " + shellQuote(dir + "/x.mp4"));
+  EXPECT_EQ(render.status, 1) << render.output;
+  EXPECT_NE(render.output.find(std::string(REFUSING_PLUGIN) + ": the plug-in refused to start (its init returned 1)"),
+            std::string::npos) << render.output;
+  EXPECT_EQ(render.output.find("refusing plug-in:"), std::string::npos) << "render or quit was called";
+  EXPECT_NE(access((dir + "/x.mp4").c_str(), F_OK), 0) << "the unfinished video was left";
+
+  if (!toolAvailable("xvfb-run") || !toolAvailable("xdotool")) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+  std::ofstream(dir + "/session.sh") << "for i in $(seq 100); do w=$(xdotool search --name velmo | head -1); "
+                                        "[ -n \"$w\" ] && break; sleep 0.1; done\n"
+                                        "sleep 0.5\nxdotool getwindowname \"$w\" > title.txt\n";
+  ProgramResult play = runUnderXvfb(
+      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " ",
+      shellQuote(kVelmo) + " " + plugin + "play --mute --seconds 2 > velmo.log 2>&1 & pid=$!; sh session.sh; "
+          "wait $pid; echo exit=$?", 60);
+  EXPECT_NE(play.output.find("exit=0"), std::string::npos) << play.output;
+  const std::string log = velmo_test::readFile(dir + "/velmo.log");
+  EXPECT_NE(log.find("refused to start (its init returned 1); playing without the picture"), std::string::npos) << log;
+  EXPECT_EQ(log.find("refusing plug-in:"), std::string::npos) << log;
+  EXPECT_NE(velmo_test::readFile(dir + "/title.txt").find("no picture: the plug-in refused to start"),
+            std::string::npos);
+}
+
 // Under Xvfb, with no sound card: the window shows the picture; F pushes the platform away (the
 // bottom of the picture darkens); Escape closes the display (black); Q, which
 // the closed display no longer takes, reaches the main window and quits.
