@@ -22,8 +22,10 @@ char timeText[12];
 
 static void loadTextureBeside(VisModule* module, const char* fileName, int* slot) {
   char path[MODULE_PATH_SIZE + sizeof("VelmoFont.3df")];
-  // A cut-short module path still names the file in the error box.
-  moduleSiblingPath(module->dllInstance, fileName, path, sizeof path);
+  // A module path cut short names some other folder, or the right one by
+  // chance: nothing is read there. The box names the file as far as the
+  // path goes.
+  if (!moduleSiblingPath(module->dllInstance, fileName, path, sizeof path)) textureNotFound(path);
   loadTexture(path, slot);
 }
 

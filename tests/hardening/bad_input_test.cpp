@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -99,24 +100,55 @@ INSTANTIATE_TEST_SUITE_P(
 // The plug-in's folder is longer than Win32 paths may be (the module path
 // comes back cut at 260 characters): no path buffer overflows, and the user
 // gets the texture box naming the first texture instead of files read from
-// some other folder.
-TEST(OverlongPluginFolder, EndsWithTheTextureBoxInsteadOfReadingElsewhere) {
+// some other folder. A little too long, the cut path still names the
+// plug-in's own folder; much too long, it names an ancestor, where textures
+// of the same names are laid to show that none is read.
+struct Overlong {
+  const char* name;
+  int extraCharacters;  // beyond the 259 that fit, for the module's whole path
+};
+
+void PrintTo(const Overlong& overlong, std::ostream* out) { *out << overlong.name; }
+
+class OverlongPluginFolder : public ::testing::TestWithParam<Overlong> {};
+
+// Folders under the host's own that make its module path `length` long.
+std::string nestedFolderFor(size_t rootLength, size_t length) {
+  std::string nested;
+  size_t total = rootLength + sizeof "/vis_velmo.so" - 1;
+  while (total < length) {
+    const size_t part = std::min<size_t>(50, length - total);
+    nested += (nested.empty() ? "" : "/") + std::string(part, static_cast<char>('a' + nested.size() % 26));
+    total += part + 1;
+  }
+  return nested;
+}
+
+TEST_P(OverlongPluginFolder, EndsWithTheTextureBoxAndReadsNothingElsewhere) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  std::string deep;
-  for (int i = 0; i < 6; ++i) deep += (i ? "/" : "") + std::string(50, static_cast<char>('a' + i));
-  PluginHost probe(VELMO_OUTPUT_DIR, deep);
+  PluginHost probe;
   REQUIRE_HOST(probe);
-  ASSERT_GT(probe.folder().size() + sizeof("/vis_velmo.so"), 261u);
+  const std::string nested = nestedFolderFor(probe.folder().size(), 259 + GetParam().extraCharacters);
   unsetenv("DISPLAY");
   unsetenv("VELMO_MSGBOX");
   EXPECT_EXIT(
       {
-        PluginHost host(VELMO_OUTPUT_DIR, deep);
+        PluginHost host(VELMO_OUTPUT_DIR, nested);
+        const std::string cut = (host.folder() + "/vis_velmo.so").substr(0, 259);
+        const fs::path named = cut.substr(0, cut.rfind('/'));
+        if (named != host.folder()) {
+          for (const char* file : {"Light.3df", "Velmo1.3df", "VelmoFont.3df", "VelmoLogo.3df"})
+            fs::create_symlink(fs::path(VELMO_OUTPUT_DIR) / file, named / file);
+        }
         host.module()->init(host.module());
         std::exit(0);
       },
-      ::testing::ExitedWithCode(255), "An ERROR.*Could not load texture");
+      ::testing::ExitedWithCode(255), "An ERROR.*Could not load texture: .*Light.3df");
 }
+
+INSTANTIATE_TEST_SUITE_P(ModulePath, OverlongPluginFolder,
+                         ::testing::Values(Overlong{"ALittleTooLong", 3}, Overlong{"NamesAnAncestor", 60}),
+                         [](const ::testing::TestParamInfo<Overlong>& info) { return std::string(info.param.name); });
 
 int boxesShown = 0;
 int countBox(HWND, LPCSTR, LPCSTR, UINT) {
