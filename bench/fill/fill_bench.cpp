@@ -10,7 +10,7 @@
 
 #include "glide.h"
 #include "velmo_glide.h"
-#include "tests/support/plugin_draw_state.h"
+#include "plugin_draw_state.h"
 
 namespace {
 
