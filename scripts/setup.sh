@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # native build and tests
-  build-essential cmake ninja-build pkg-config clang llvm libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang clang-format llvm libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # win32 cross build and its tests under Wine
   g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64
