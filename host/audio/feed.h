@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "vis/host_window.h"
 #include "audio/pcm_history.h"
+#include "vis/host_window.h"
 
 namespace velmo {
 
