@@ -71,7 +71,8 @@ bool sameCalls(const std::vector<vgl::RecordedCall>& a, const std::vector<vgl::R
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); i++) {
     if (a[i].name != b[i].name || a[i].args != b[i].args || a[i].vertices.size() != b[i].vertices.size()) return false;
-    if (std::memcmp(a[i].vertices.data(), b[i].vertices.data(), a[i].vertices.size() * sizeof(GrVertex)) != 0) return false;
+    const size_t bytes = a[i].vertices.size() * sizeof(GrVertex);
+    if (bytes != 0 && std::memcmp(a[i].vertices.data(), b[i].vertices.data(), bytes) != 0) return false;
   }
   return true;
 }
