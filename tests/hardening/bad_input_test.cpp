@@ -18,6 +18,7 @@
 #include <velmo_win32/testing.h>
 
 #include "plugin_host.h"
+#include "run_program.h"
 
 namespace hardening {
 namespace {
@@ -202,32 +203,20 @@ TEST(UnwritableSettings, ChoiceIsKeptInMemoryAndNothingComplains) {
   EXPECT_TRUE(fs::is_directory(fs::path(host.folder()) / "plugin.ini"));
 }
 
-std::string runShell(const std::string& command, int* status) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return output;
-  char buffer[512];
-  while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
-  const int raw = pclose(pipe);
-  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
-
 // No usable audio device: the player warns once and shows the picture.
 TEST(NoAudioDevice, PlayerWarnsAndShowsThePictureOnly) {
   const std::string velmo = std::string(VELMO_OUTPUT_DIR) + "/velmo";
   if (access(velmo.c_str(), X_OK) != 0) GTEST_SKIP() << "velmo is not built";
-  int status = -1;
-  runShell("command -v xvfb-run", &status);
-  if (status != 0) GTEST_SKIP() << "xvfb-run is not installed";
+  if (!toolAvailable("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
   // In sanitizer builds the display and sound libraries' own exit-time
   // allocations are not ours to report (the player's suites share this list).
   const std::string suppressions = VELMO_SOURCE_DIR "/tests/lsan_system_libraries.supp";
   const std::string leakOptions =
       access(suppressions.c_str(), R_OK) == 0 ? "LSAN_OPTIONS=suppressions=" + suppressions + " " : "";
-  const std::string output = runShell(
-      leakOptions + "SDL_AUDIODRIVER=no_such_driver timeout 120 xvfb-run -a " + velmo + " play --seconds 2", &status);
-  EXPECT_EQ(status, 0) << output;
+  const ProgramResult run =
+      runProgram(leakOptions + "SDL_AUDIODRIVER=no_such_driver xvfb-run -a " + velmo + " play --seconds 2", 120);
+  const std::string& output = run.output;
+  EXPECT_EQ(run.status, 0) << output;
   EXPECT_NE(output.find("no sound"), std::string::npos) << output;
   EXPECT_NE(output.find("showing the picture only"), std::string::npos) << output;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "run_program.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -27,16 +28,10 @@ struct ScenarioRun {
 // dropped: Wine's console writes CR LF) and every file it left.
 ScenarioRun runIn(const fs::path& directory, const std::string& command) {
   ScenarioRun run;
-  const std::string line = "cd '" + directory.string() + "' && " + command + " 2>/dev/null";
-  FILE* pipe = popen(line.c_str(), "r");
-  if (!pipe) return run;
-  std::string output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  run.status = pclose(pipe);
+  const ProgramResult result = runProgram("cd '" + directory.string() + "' && " + command + " 2>/dev/null", 600);
+  run.status = result.status;
   std::string current;
-  for (char c : output) {
+  for (char c : result.output) {
     if (c == '\r') continue;
     if (c == '\n') {
       run.lines.push_back(current);
