@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # native build and tests
-  build-essential cmake ninja-build pkg-config clang llvm libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang clang-format llvm libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # win32 and win64 cross builds and their tests under Wine (wine64 runs where
   # the kernel runs no 32-bit program)

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "glide.h"
+#include "plugin_draw_state.h"
 #include "velmo_glide.h"
-#include "tests/support/plugin_draw_state.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <glide.h>
 #include <velmo_glide.h>
 
-#include "tests/hardening/plugin_host.h"
+#include "plugin_host.h"
 #include "tests/scene/scene_input.h"
 
 namespace {

@@ -105,7 +105,7 @@ TEST_F(DialogOnDisplay, MouseReachesOnlyEnabledBoxesAndEnterConfirms) {
   });
   EXPECT_EQ(SpinToBeat, 0);
   EXPECT_EQ(RotateX, 1);
-  const std::string ini = folder.read("plugin.ini");
+  const std::string ini = velmo_test::readFile(folder.file("plugin.ini"));
   EXPECT_NE(ini.find("SpinToBeat=0"), std::string::npos) << ini;
   EXPECT_NE(ini.find("RotateX=1"), std::string::npos) << ini;
 }
@@ -116,7 +116,7 @@ TEST_F(DialogOnDisplay, EscapeCancels) {
     onDialogWindow("key Escape");
   });
   EXPECT_EQ(SpinToBeat, 1);
-  EXPECT_FALSE(folder.exists("plugin.ini"));
+  EXPECT_FALSE(std::filesystem::exists(folder.file("plugin.ini")));
 }
 
 }  // namespace

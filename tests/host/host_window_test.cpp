@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "host/host_window.h"
+#include "vis/host_window.h"
 
 namespace velmo {
 namespace {

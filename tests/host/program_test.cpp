@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "host/demo_track.h"
+#include "audio/demo_track.h"
 #include "run_program.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -30,9 +31,6 @@ const std::string kWaitForWindow = "sh '" VELMO_SOURCE_DIR "/tests/support/wait_
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/velmo-program-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    dir = pattern;
     if (access(kVelmo.c_str(), X_OK) != 0) GTEST_SKIP() << kVelmo << " is not built";
   }
   // The plug-in ends the process when its textures are missing; the picture
@@ -41,7 +39,7 @@ class ProgramTest : public ::testing::Test {
     if (access(VELMO_OUTPUT_DIR "/Light.3df", R_OK) != 0) GTEST_SKIP() << "the plug-in's textures are not built";
   }
   void TearDown() override {
-    if (!HasFailure()) runProgram("rm -rf " + shellQuote(dir));
+    if (HasFailure()) folder.keep();
   }
 
   // velmo with the given arguments, headless unless `display` is given.
@@ -71,7 +69,8 @@ class ProgramTest : public ::testing::Test {
     return path;
   }
 
-  std::string dir;
+  velmo_test::TempFolder folder{"velmo-program"};
+  const std::string dir = folder.path();
 };
 
 // ffprobe's "key=value" lines for the streams and the format.
@@ -278,6 +277,34 @@ TEST_F(ProgramTest, NoDisplayMessageSuggestsRendering) {
   ProgramResult result = velmo("play --mute");
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.output.find("velmo render FILE -o video.mp4"), std::string::npos) << result.output;
+}
+
+// A plug-in whose init refuses to start is neither rendered nor quit, as in
+// Winamp. A render ends with the plug-in named and leaves no file; play goes
+// on without the picture and says why, in the window's title too.
+TEST_F(ProgramTest, PluginThatRefusesToStartEndsARenderAndLeavesPlayWithoutPicture) {
+  const std::string plugin = "--plugin " + shellQuote(REFUSING_PLUGIN) + " ";
+  ProgramResult render = velmo(plugin + "render --seconds 0.5 -q -o " + shellQuote(dir + "/x.mp4"));
+  EXPECT_EQ(render.status, 1) << render.output;
+  EXPECT_NE(render.output.find(std::string(REFUSING_PLUGIN) + ": the plug-in refused to start (its init returned 1)"),
+            std::string::npos) << render.output;
+  EXPECT_EQ(render.output.find("refusing plug-in:"), std::string::npos) << "render or quit was called";
+  EXPECT_NE(access((dir + "/x.mp4").c_str(), F_OK), 0) << "the unfinished video was left";
+
+  if (!toolAvailable("xvfb-run") || !toolAvailable("xdotool")) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+  std::ofstream(dir + "/session.sh") << "for i in $(seq 100); do w=$(xdotool search --name velmo | head -1); "
+                                        "[ -n \"$w\" ] && break; sleep 0.1; done\n"
+                                        "sleep 0.5\nxdotool getwindowname \"$w\" > title.txt\n";
+  ProgramResult play = runUnderXvfb(
+      "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " ",
+      shellQuote(kVelmo) + " " + plugin + "play --mute --seconds 2 > velmo.log 2>&1 & pid=$!; sh session.sh; "
+          "wait $pid; echo exit=$?", 60);
+  EXPECT_NE(play.output.find("exit=0"), std::string::npos) << play.output;
+  const std::string log = velmo_test::readFile(dir + "/velmo.log");
+  EXPECT_NE(log.find("refused to start (its init returned 1); playing without the picture"), std::string::npos) << log;
+  EXPECT_EQ(log.find("refusing plug-in:"), std::string::npos) << log;
+  EXPECT_NE(velmo_test::readFile(dir + "/title.txt").find("no picture: the plug-in refused to start"),
+            std::string::npos);
 }
 
 // Under Xvfb, with no sound card: the window shows the picture; F pushes the platform away (the

@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "host/pcm_history.h"
-#include "host/spectrum.h"
+#include "audio/pcm_history.h"
+#include "audio/spectrum.h"
 
 namespace velmo {
 namespace {

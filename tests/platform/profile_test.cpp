@@ -11,24 +11,17 @@
 #include <thread>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path freshDirectory(const std::string& name) {
-  const fs::path directory = fs::temp_directory_path() /
-                             ("velmo_platform_" + name + "_" + std::to_string(getpid()));
-  fs::remove_all(directory);
-  fs::create_directories(directory);
-  return directory;
-}
-
 class Profile : public ::testing::Test {
  protected:
-  void SetUp() override { directory = freshDirectory("unit"); }
-  void TearDown() override { fs::remove_all(directory); }
-  std::string file(const char* name) { return (directory / name).string(); }
-  fs::path directory;
+  std::string file(const char* name) { return folder.path(name); }
+  velmo_test::TempFolder folder{"velmo-profile"};
+  const fs::path directory{folder.path()};
 };
 
 TEST_F(Profile, AFailedWriteReportsFailureAndLeavesNoFile) {
