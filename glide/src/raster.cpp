@@ -1,7 +1,9 @@
 // Coverage: exact edge functions in 1/16-pixel fixed point, pixel centres at
 // +1/2, ties broken by the top-left rule of the picture (y up: left edges and
 // the higher horizontal edge own their pixels), so triangles sharing an edge
-// cover each pixel once.
+// cover each pixel once. A triangle is drawn a rectangle at a time (a screen
+// tile, or the whole buffer); its spans and their attributes do not depend on
+// the rectangle.
 #include <algorithm>
 
 #include "triangle.h"
@@ -44,8 +46,12 @@ struct Edge {
 
 }  // namespace
 
-void rasterize(const int32_t x[3], const int32_t y[3], const Triangle &tri, SpanFunction shade) {
-  const Context &ctx = context();
+namespace {
+
+// One triangle of the outline's fan, inside the clip rectangle.
+void rasterizePart(const int32_t x[3], const int32_t y[3], const Triangle &tri,
+                   const PixelRect &clip, SpanScratch &scratch) {
+  const Target &target = tri.state->target;
   Edge edges[3];
   for (int i = 0; i < 3; ++i) {
     int j = (i + 1) % 3;
@@ -61,13 +67,16 @@ void rasterize(const int32_t x[3], const int32_t y[3], const Triangle &tri, Span
 
   int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
   int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
-  // Rows whose centre (16 r + 8) lies within [minY, maxY].
-  int64_t rowFirst = std::max<int64_t>(ceilDiv(minY - 8, kSub), 0);
-  int64_t rowLast = std::min<int64_t>(floorDiv(maxY - 8, kSub), ctx.height - 1);
+  // Rows whose centre (16 r + 8) lies within [minY, maxY], inside the clip;
+  // columns inside the buffer (a span's first pixel there is its origin).
+  int64_t rowFirst = std::max<int64_t>(ceilDiv(minY - 8, kSub), clip.y0);
+  int64_t rowLast = std::min<int64_t>(floorDiv(maxY - 8, kSub), clip.y1 - 1);
   int64_t colFirst = std::max<int64_t>(ceilDiv(minX - 8, kSub), 0);
-  int64_t colLast = std::min<int64_t>(floorDiv(maxX - 8, kSub), ctx.width - 1);
-  if (rowFirst > rowLast || colFirst > colLast) return;
+  int64_t colLast = std::min<int64_t>(floorDiv(maxX - 8, kSub), target.width - 1);
+  if (rowFirst > rowLast || std::max<int64_t>(colFirst, clip.x0) > std::min<int64_t>(colLast, clip.x1 - 1))
+    return;
 
+  const SpanFunction shade = tri.kernel->shade;
   for (Edge &e : edges)
     if (e.dy != 0) e.start(rowFirst);
   for (int64_t row = rowFirst; row <= rowLast; ++row) {
@@ -84,8 +93,46 @@ void rasterize(const int32_t x[3], const int32_t y[3], const Triangle &tri, Span
       else lo = std::max(lo, -e.quotient);
       e.nextRow();
     }
-    if (lo <= hi) shade(tri, int(row), int(lo), int(hi) + 1);
+    const int64_t x0 = std::max<int64_t>(lo, clip.x0), x1 = std::min<int64_t>(hi + 1, clip.x1);
+    if (x0 < x1) shade(tri, scratch, int(row), int(lo), int(x0), int(x1));
   }
+}
+
+}  // namespace
+
+void rasterize(const Triangle &tri, const PixelRect &clip, SpanScratch &scratch) {
+  if (tri.corners == 3) {
+    rasterizePart(tri.x, tri.y, tri, clip, scratch);
+  } else {
+    // A fan over the outline clipped to the guard band; its corners were
+    // rounded to fixed point, so parts may have lost their area.
+    for (int i = 1; i + 1 < tri.corners; ++i) {
+      const int32_t x[3] = {tri.x[0], tri.x[i], tri.x[i + 1]};
+      const int32_t y[3] = {tri.y[0], tri.y[i], tri.y[i + 1]};
+      const int64_t area =
+          int64_t(x[1] - x[0]) * (y[2] - y[0]) - int64_t(x[2] - x[0]) * (y[1] - y[0]);
+      if (area > 0) rasterizePart(x, y, tri, clip, scratch);
+    }
+  }
+  if (tri.kernel->finish) tri.kernel->finish(scratch);
+}
+
+bool touches(const Triangle &tri, const PixelRect &rect) {
+  if (rect.x0 > tri.maxX || rect.x1 <= tri.minX || rect.y0 > tri.maxY || rect.y1 <= tri.minY)
+    return false;
+  if (tri.corners != 3) return true;
+  // Each edge function is largest at one corner of the rectangle's pixel
+  // centres; below the edge's threshold there, no centre is inside it.
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    const int64_t dx = int64_t(tri.x[j]) - tri.x[i], dy = int64_t(tri.y[j]) - tri.y[i];
+    const int64_t col = dy < 0 ? rect.x1 - 1 : rect.x0;
+    const int64_t row = dx > 0 ? rect.y1 - 1 : rect.y0;
+    const int64_t e = dx * (row * kSub + 8 - tri.y[i]) - dy * (col * kSub + 8 - tri.x[i]);
+    const int64_t threshold = (dy < 0 || (dy == 0 && dx < 0)) ? 0 : 1;
+    if (e < threshold) return false;
+  }
+  return true;
 }
 
 }  // namespace glide

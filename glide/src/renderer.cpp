@@ -1,0 +1,148 @@
+// The direct path and the binned, multi-threaded one behind the same calls.
+#include "renderer.h"
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "tile_bins.h"
+#include "triangle.h"
+#include "workers.h"
+
+namespace glide {
+namespace {
+
+struct Renderer {
+  int threads = 0;  // 0: not started, 1: direct
+  PixelRect screen{0, 0, 0, 0};
+  std::vector<SpanScratch> scratch;  // one per drawing thread
+  // The snapshot the next triangle is drawn with: in the bins, or `direct`.
+  const DrawState *current = nullptr;
+  DrawState direct;
+  Triangle directTriangle;
+  TileBins bins;
+  std::unique_ptr<WorkerPool> pool;
+  std::atomic<int> nextTile{0};
+};
+
+Renderer renderer;
+
+// The snapshot of the context's state for the next triangle.
+const DrawState *currentDrawState() {
+  Renderer &r = renderer;
+  Context &ctx = context();
+  if (r.current && !ctx.drawStateChanged) return r.current;
+  DrawState *state = &r.direct;
+  if (r.threads > 1) {
+    state = r.bins.newState();
+    if (!state) {
+      finishDrawing();
+      state = r.bins.newState();
+    }
+  }
+  takeDrawState(ctx, state);
+  ctx.drawStateChanged = false;
+  r.current = state;
+  return state;
+}
+
+void drawTiles(void *, int thread) {
+  Renderer &r = renderer;
+  const int count = r.bins.activeTileCount();
+  for (int tile = r.nextTile.fetch_add(1, std::memory_order_relaxed); tile < count;
+       tile = r.nextTile.fetch_add(1, std::memory_order_relaxed))
+    r.bins.drawTile(tile, r.scratch[size_t(thread)]);
+}
+
+void forgetQueued() {
+  renderer.bins.reset();
+  if (renderer.threads > 1) renderer.current = nullptr;  // its storage is reused
+}
+
+}  // namespace
+
+void startRenderer(Context &ctx) {
+  Renderer &r = renderer;
+  stopRenderer();
+  int threads = ctx.settings.threads > 0 ? ctx.settings.threads : processorCount();
+  if (threads > kMaxThreads) threads = kMaxThreads;
+  r.screen = {0, 0, ctx.width, ctx.height};
+  if (threads > 1) {
+    r.bins.open(ctx.width, ctx.height, ctx.settings.tileSize);
+    r.pool.reset(new WorkerPool(threads));
+    threads = r.pool->threads();
+  }
+  r.threads = threads;
+  r.scratch.assign(size_t(threads), SpanScratch{});
+  r.current = nullptr;
+  ctx.drawStateChanged = true;
+}
+
+void stopRenderer() {
+  Renderer &r = renderer;
+  forgetQueued();
+  r.pool.reset();  // joins the workers
+  r.bins.close();
+  std::vector<SpanScratch>().swap(r.scratch);
+  r.current = nullptr;
+  r.threads = 0;
+}
+
+int drawingThreads() { return renderer.threads; }
+
+void drawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
+  Renderer &r = renderer;
+  Context &ctx = context();
+  if (!ctx.open || r.threads == 0) return;
+  const DrawState *state = currentDrawState();
+  if (r.threads == 1) {
+    if (setUpTriangle(ctx, *state, a, b, c, &r.directTriangle))
+      rasterize(r.directTriangle, r.screen, r.scratch[0]);
+    return;
+  }
+  Triangle *tri = r.bins.newTriangle();
+  if (!tri) {
+    finishDrawing();
+    state = currentDrawState();
+    tri = r.bins.newTriangle();
+  }
+  if (!setUpTriangle(ctx, *state, a, b, c, tri)) return;
+  if (r.bins.addTriangle(*tri)) return;
+  // No room in the tiles: draw what is queued and start again.
+  const Triangle pending = *tri;
+  finishDrawing();
+  tri = r.bins.newTriangle();
+  *tri = pending;
+  tri->state = currentDrawState();
+  r.bins.addTriangle(*tri);
+}
+
+void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth) {
+  Renderer &r = renderer;
+  Context &ctx = context();
+  if (!ctx.open || r.threads == 0) return;
+  const ClearCommand clear = {currentTarget(ctx), argb, depth, writeDepth && ctx.hasDepth};
+  if (r.threads == 1) {
+    clearRect(clear, r.screen);
+    return;
+  }
+  if (r.bins.addClear(clear)) return;
+  finishDrawing();
+  r.bins.addClear(clear);
+}
+
+void finishDrawing() {
+  Renderer &r = renderer;
+  if (r.threads <= 1) return;
+  if (!r.bins.empty()) {
+    r.nextTile.store(0, std::memory_order_relaxed);
+    r.pool->run(drawTiles, nullptr);
+  }
+  forgetQueued();
+}
+
+void textureWillChange(const Mipmap &texture) {
+  if (renderer.threads > 1 && renderer.bins.reads(texture)) finishDrawing();
+}
+
+}  // namespace glide

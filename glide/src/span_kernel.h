@@ -1,0 +1,369 @@
+// The fast pixel path a vector of pixels at a time, written once for every
+// vector width: V is Avx2 (8 pixels, simd_avx2.h) or Avx512 (16 pixels,
+// simd_avx512.h). Every step repeats the portable path's single-precision
+// arithmetic in the same order, without fused multiply-add, so the pixels
+// are identical whatever the width.
+//
+// Included by one source file per instruction set, after its simd_*.h.
+// Everything here has internal linkage and calls no inline function of the
+// shared headers: code built for one instruction set must never be picked by
+// the linker for a caller built for another.
+#pragma once
+
+#include "span_fast.h"
+
+namespace glide {
+namespace {
+
+// Plane::spanStart, written out here (see above).
+inline float startOf(const Plane &p, int x, int y) { return float(p.base + p.dx * x + p.dy * y); }
+
+inline ptrdiff_t rowOffsetOf(const Target &t, int y) {
+  return ptrdiff_t(t.rowOfScreenY0 + t.rowStep * y) * t.width;
+}
+
+// A vector of pixels: their attributes at the start of their spans and
+// their indices from there, so each value is start + index * step as in the
+// portable path.
+template <class V>
+struct Lanes {
+  typename V::F oow0, sow0, tow0, a0, index;
+  bool constantLevel;  // level holds the level of every finite s, t
+  typename V::I level;
+};
+
+// Where the pixels are: side by side from colour / depth, or scattered, at
+// colour / depth + offset[lane].
+struct Pixels {
+  FxU32 *colour;
+  FxU16 *depth;
+  const int32_t *offset;  // only when scattered
+};
+
+template <class V>
+typename V::F alongLanes(typename V::F start, typename V::F step, typename V::F index) {
+  return V::add(start, V::mul(index, step));
+}
+
+// wDepth() for a vector.
+template <class V>
+typename V::I wDepthLanes(typename V::F oow, typename V::F w) {
+  using I = typename V::I;
+  const I wBits = V::bitsOf(w);
+  const I exponent = V::sub32(V::template shiftRight<23>(wBits), V::set1i(127));
+  I value = V::or32(V::template shiftLeft<12>(exponent),
+                    V::and32(V::template shiftRight<11>(wBits), V::set1i(0xFFF)));
+  value = V::select(V::template compare<_CMP_NGT_UQ>(w, V::set1(1.0f)), V::set1i(0), value);
+  value = V::select(V::template compare<_CMP_NLT_UQ>(w, V::set1(65536.0f)), V::set1i(0xFFFF), value);
+  return V::select(V::template compare<_CMP_NGT_UQ>(oow, V::set1(0.0f)), V::set1i(0xFFFF), value);
+}
+
+template <class V>
+typename V::M depthPassesLanes(GrCmpFnc_t function, typename V::I value, typename V::I stored) {
+  switch (function) {
+    case GR_CMP_NEVER: return V::none();
+    case GR_CMP_LESS: return V::greater(stored, value);
+    case GR_CMP_EQUAL: return V::equal(value, stored);
+    case GR_CMP_LEQUAL: return V::inverse(V::greater(value, stored));
+    case GR_CMP_GREATER: return V::greater(value, stored);
+    case GR_CMP_NOTEQUAL: return V::inverse(V::equal(value, stored));
+    case GR_CMP_GEQUAL: return V::inverse(V::greater(stored, value));
+    default: return V::all();
+  }
+}
+
+// toFixedTexel() for a vector.
+template <class V>
+typename V::I toFixedLanes(typename V::F texels) {
+  using F = typename V::F;
+  const F limit = V::set1(1073741824.0f), lowest = V::set1(-1073741824.0f);
+  F scaled = V::mul(texels, V::set1(256.0f));
+  scaled = V::select(V::template compare<_CMP_GT_OQ>(scaled, lowest), scaled, lowest);
+  scaled = V::min(scaled, limit);
+  return V::truncate(V::floor(scaled));
+}
+
+template <class V>
+typename V::I wrapOrClampLanes(typename V::I i, typename V::I sizeMinusOne, bool clamp) {
+  if (clamp) return V::min32(V::max32(i, V::set1i(0)), sizeMinusOne);
+  return V::and32(i, sizeMinusOne);
+}
+
+// blendTexels() on two channels per lane (its 16-bit halves): the u step,
+// then the v step, each rounded to 8 bits.
+template <class V>
+typename V::I lerp16(typename V::I a, typename V::I b, typename V::I weightB) {
+  const typename V::I weightA = V::sub16(V::set1x16(256), weightB);
+  const typename V::I sum = V::add16(V::mul16(a, weightA), V::mul16(b, weightB));
+  return V::template shiftRight16<8>(V::add16(sum, V::set1x16(128)));
+}
+
+// scale255(c, alpha) per 16-bit half: (c alpha + 127) / 255, computed as
+// (q + (q >> 8)) >> 8 with q = c alpha + 128 (exact for c, alpha <= 255).
+template <class V>
+typename V::I scale255Halves(typename V::I c, typename V::I alpha16) {
+  const typename V::I q = V::add16(V::mul16(c, alpha16), V::set1x16(128));
+  return V::template shiftRight16<8>(V::add16(q, V::template shiftRight16<8>(q)));
+}
+
+// selectLevel() (no bias) from footprint2() at s, t (level-0 coordinates
+// over 256) with w = 1 / oow.
+template <class V>
+typename V::I levelLanes(const Triangle &tri, const Mipmap &m, typename V::F s, typename V::F t,
+                         typename V::F w, typename V::F tpu) {
+  using F = typename V::F;
+  using I = typename V::I;
+  auto derivative = [&](float coordStep, float oowStep, F coord) {
+    const F d = V::sub(V::set1(coordStep), V::mul(coord, V::set1(oowStep)));
+    return V::mul(V::mul(d, w), tpu);
+  };
+  const F dudx = derivative(tri.sow.stepX, tri.oow.stepX, s);
+  const F dvdx = derivative(tri.tow.stepX, tri.oow.stepX, t);
+  const F dudy = derivative(tri.sow.stepY, tri.oow.stepY, s);
+  const F dvdy = derivative(tri.tow.stepY, tri.oow.stepY, t);
+  const F rhoX = V::add(V::mul(dudx, dudx), V::mul(dvdx, dvdx));
+  const F rhoY = V::add(V::mul(dudy, dudy), V::mul(dvdy, dvdy));
+  const F rho2 = V::max(rhoX, rhoY);
+  // frexp's exponent is the biased exponent - 126; the level is half of it.
+  const I exponent = V::sub32(V::and32(V::template shiftRight<23>(V::bitsOf(rho2)), V::set1i(0xFF)),
+                              V::set1i(126));
+  const I last = V::set1i(m.levelCount - 1);
+  I level = V::template shiftRightSigned<1>(exponent);
+  level = V::select(V::template compare<_CMP_GT_OQ>(rho2, V::set1(1e30f)), last, level);
+  level = V::select(V::template compare<_CMP_NGE_UQ>(rho2, V::set1(1.0f)), V::set1i(0), level);
+  return V::min32(V::max32(level, V::set1i(0)), last);
+}
+
+// The four texels of each lane's bilinear sample: rows A and B at columns xa
+// and xb. Where every xb is xa + 1 (no wrap or clamp between them) a pair is
+// one 64-bit element, half the elements to gather; where, besides, all lanes
+// read the same two rows within one vector's width of texels (magnified maps
+// along a row, as the backdrop), the texels come from two loads per row.
+template <class V, bool kAlongARow>
+void fetchTexels(const FxU32 *storage, typename V::I rowA, typename V::I rowB, typename V::I xa,
+                 typename V::I xb, typename V::I *t00, typename V::I *t10, typename V::I *t01,
+                 typename V::I *t11) {
+  using I = typename V::I;
+  if (!V::every(V::equal(xb, V::add32(xa, V::set1i(1))))) {
+    *t00 = V::gather(storage, V::add32(rowA, xa));
+    *t10 = V::gather(storage, V::add32(rowA, xb));
+    *t01 = V::gather(storage, V::add32(rowB, xa));
+    *t11 = V::gather(storage, V::add32(rowB, xb));
+    return;
+  }
+  if (kAlongARow &&
+      V::every(V::both(V::equal(rowA, V::broadcastFirst(rowA)), V::equal(rowB, V::broadcastFirst(rowB))))) {
+    // Columns rise or fall along a span: the window starts at the first
+    // lane's, or ends there. Storage has a vector's width of spare texels.
+    const I lastLane = V::set1i(V::kLanes - 1);
+    const I firstColumn = V::broadcastFirst(xa);
+    I lane = V::sub32(xa, firstColumn);
+    int32_t start = V::first(xa);
+    if (!V::every(V::atMost(lane, lastLane))) {
+      lane = V::add32(lane, lastLane);
+      start -= V::kLanes - 1;
+    }
+    if (start >= 0 && V::every(V::atMost(lane, lastLane))) {
+      const FxU32 *a = storage + V::first(rowA) + start;
+      const FxU32 *b = storage + V::first(rowB) + start;
+      *t00 = V::window(a, lane);
+      *t10 = V::window(a + 1, lane);
+      *t01 = V::window(b, lane);
+      *t11 = V::window(b + 1, lane);
+      return;
+    }
+  }
+  V::gatherPairs(storage, V::add32(rowA, xa), t00, t10);
+  V::gatherPairs(storage, V::add32(rowB, xa), t01, t11);
+}
+
+// Shades one vector of pixels; lanes not in `live` are left alone. The
+// template flags fix the branches once per state.
+template <class V, bool kDepth, bool kMipmapped, bool kChroma, bool kScattered>
+__attribute__((always_inline)) inline void shadePixels(const Triangle &tri, const Lanes<V> &lanes,
+                                                       typename V::M live, const Pixels &pixels) {
+  using F = typename V::F;
+  using I = typename V::I;
+  const DrawState &state = *tri.state;
+  const Mipmap &m = *tri.texture;
+  const F index = lanes.index;
+  const F oow = alongLanes<V>(lanes.oow0, V::set1(tri.oow.stepX), index);
+  const F w = V::div(V::set1(1.0f), oow);
+
+  // Depth.
+  I depthValue = V::set1i(0);
+  if (kDepth) {
+    depthValue = wDepthLanes<V>(oow, w);
+    const I stored = kScattered ? V::gatherDepth(pixels.depth, pixels.offset) : V::loadDepth(pixels.depth);
+    live = V::both(live, depthPassesLanes<V>(state.render.depthFunction, depthValue, stored));
+  }
+
+  // Texture coordinates and level of detail.
+  const F tpu = V::set1(m.texelsPerUnit);
+  const F s = V::mul(alongLanes<V>(lanes.sow0, V::set1(tri.sow.stepX), index), w);
+  const F t = V::mul(alongLanes<V>(lanes.tow0, V::set1(tri.tow.stepX), index), w);
+  I level = V::set1i(0);
+  if (kMipmapped) {
+    // Where oow does not change along x or y, the level depends on w alone
+    // wherever s and t are finite (their products with the zero steps
+    // vanish), so a span's level is worked out once.
+    const F zero = V::set1(0.0f);
+    const auto finite = V::both(V::template compare<_CMP_EQ_OQ>(V::sub(s, s), zero),
+                                V::template compare<_CMP_EQ_OQ>(V::sub(t, t), zero));
+    level = lanes.constantLevel && V::every(finite) ? lanes.level : levelLanes<V>(tri, m, s, t, w, tpu);
+  }
+
+  // Bilinear sample: level texel coordinates in 1/256 steps, texel centres at +128.
+  const F levelScale = V::fromBits(V::template shiftLeft<23>(V::sub32(V::set1i(127), level)));
+  const I u = V::sub32(toFixedLanes<V>(V::mul(V::mul(s, tpu), levelScale)), V::set1i(128));
+  const I v = V::sub32(toFixedLanes<V>(V::mul(V::mul(t, tpu), levelScale)), V::set1i(128));
+  const I zero = V::set1i(0), one = V::set1i(1);
+  const I widthShift = V::max32(V::sub32(V::set1i(m.levels[0].widthShift), level), zero);
+  const I heightShift = V::max32(V::sub32(V::set1i(m.levels[0].heightShift), level), zero);
+  const I widthMask = V::sub32(V::shiftLeft(one, widthShift), one);
+  const I heightMask = V::sub32(V::shiftLeft(one, heightShift), one);
+  const I x0 = V::template shiftRightSigned<8>(u), y0 = V::template shiftRightSigned<8>(v);
+  const I fu = V::and32(u, V::set1i(255)), fv = V::and32(v, V::set1i(255));
+  const I xa = wrapOrClampLanes<V>(x0, widthMask, m.clampS);
+  const I xb = wrapOrClampLanes<V>(V::add32(x0, one), widthMask, m.clampS);
+  const I ya = wrapOrClampLanes<V>(y0, heightMask, m.clampT);
+  const I yb = wrapOrClampLanes<V>(V::add32(y0, one), heightMask, m.clampT);
+  const I base = V::levelBase(m.levelOffset, level);
+  const I rowA = V::add32(base, V::shiftLeft(ya, widthShift));
+  const I rowB = V::add32(base, V::shiftLeft(yb, widthShift));
+  I t00, t10, t01, t11;
+  fetchTexels<V, !kScattered>(m.levels[0].texels, rowA, rowB, xa, xb, &t00, &t10, &t01, &t11);
+  // Red and blue in one set of 16-bit halves, green and alpha in the other.
+  const I byteMask = V::set1i(0x00FF00FF);
+  const I fu16 = V::or32(fu, V::template shiftLeft<16>(fu));
+  const I fv16 = V::or32(fv, V::template shiftLeft<16>(fv));
+  auto redBlueOf = [&](I texel) { return V::and32(texel, byteMask); };
+  auto greenAlphaOf = [&](I texel) { return V::and32(V::template shiftRight<8>(texel), byteMask); };
+  const I redBlue = lerp16<V>(lerp16<V>(redBlueOf(t00), redBlueOf(t10), fu16),
+                              lerp16<V>(redBlueOf(t01), redBlueOf(t11), fu16), fv16);
+  const I greenAlpha = lerp16<V>(lerp16<V>(greenAlphaOf(t00), greenAlphaOf(t10), fu16),
+                                 lerp16<V>(greenAlphaOf(t01), greenAlphaOf(t11), fu16), fv16);
+
+  // Chroma key on the texel colour.
+  if (kChroma) {
+    const I rgb = V::or32(redBlue, V::and32(V::template shiftLeft<8>(greenAlpha), V::set1i(0xFF00)));
+    live = V::butNot(live, V::equal(rgb, V::set1i(int32_t(state.chromaRgb))));
+  }
+
+  // Colour combine: texel x iterated alpha, clamped as iteratedChannel().
+  const F av = alongLanes<V>(lanes.a0, V::set1(tri.a.stepX), index);
+  I alpha = V::truncate(V::min(av, V::set1(255.0f)));
+  alpha = V::select(V::template compare<_CMP_GT_OQ>(av, V::set1(0.0f)), alpha, zero);
+  const I alpha16 = V::or32(alpha, V::template shiftLeft<16>(alpha));
+  I source = V::or32(scale255Halves<V>(redBlue, alpha16),
+                     V::and32(V::template shiftLeft<8>(scale255Halves<V>(greenAlpha, alpha16)),
+                              V::set1i(0xFF00)));
+  source = V::or32(source, V::template shiftLeft<24>(alpha));
+
+  // Blend: source + destination, saturating; alpha added or replaced.
+  const I held = kScattered ? V::gatherColour(pixels.colour, pixels.offset) : V::loadColour(pixels.colour);
+  I result = V::addSaturated8(source, held);
+  if (!state.addAlpha)
+    result = V::or32(V::and32(result, V::set1i(0xFFFFFF)), V::template shiftLeft<24>(alpha));
+
+  // Write.
+  if (!kScattered) {
+    V::storeColour(pixels.colour, held, result, live);
+    if (kDepth && state.depthWrite) V::storeDepth(pixels.depth, depthValue, live);
+    return;
+  }
+  alignas(64) int32_t colours[V::kLanes], depths[V::kLanes];
+  V::store(colours, result);
+  V::store(depths, depthValue);
+  for (unsigned bits = V::laneBits(live); bits; bits &= bits - 1) {
+    const int k = __builtin_ctz(bits);
+    pixels.colour[pixels.offset[k]] = FxU32(colours[k]);
+    if (kDepth && state.depthWrite) pixels.depth[pixels.offset[k]] = FxU16(depths[k]);
+  }
+}
+
+// Shades the pixels collected in the scratch (all of one triangle).
+template <class V, bool kDepth, bool kMipmapped, bool kChroma>
+void shadeCollected(SpanScratch &b) {
+  // Lanes past the count repeat lane 0: valid pixels and texels, not stored.
+  for (int k = b.count; k < V::kLanes; ++k) {
+    b.oow0[k] = b.oow0[0];
+    b.sow0[k] = b.sow0[0];
+    b.tow0[k] = b.tow0[0];
+    b.a0[k] = b.a0[0];
+    b.index[k] = b.index[0];
+    b.offset[k] = b.offset[0];
+  }
+  const Triangle &tri = *b.triangle;
+  const Lanes<V> lanes = {V::load(b.oow0), V::load(b.sow0), V::load(b.tow0), V::load(b.a0),
+                          V::load(b.index), false, V::set1i(0)};
+  shadePixels<V, kDepth, kMipmapped, kChroma, true>(
+      tri, lanes, V::firstLanes(b.count),
+      Pixels{tri.state->target.colour, tri.state->target.depth, b.offset});
+  b.count = 0;
+}
+
+// Shades whole vectors of a span in place and collects the rest.
+template <class V, bool kDepth, bool kMipmapped, bool kChroma>
+void shadeSpan(const Triangle &tri, SpanScratch &scratch, int y, int origin, int x0, int x1) {
+  using F = typename V::F;
+  const Target &target = tri.state->target;
+  const ptrdiff_t row = rowOffsetOf(target, y);
+  FxU32 *colour = target.colour + row + origin;
+  FxU16 *depth = kDepth ? target.depth + row + origin : nullptr;
+  const float oow0 = startOf(tri.oow, origin, y), sow0 = startOf(tri.sow, origin, y),
+              tow0 = startOf(tri.tow, origin, y), a0 = startOf(tri.a, origin, y);
+  const int end = x1 - origin;
+  int i = x0 - origin;
+  if (end - i >= V::kLanes) {
+    const F oowStart = V::set1(oow0), sowStart = V::set1(sow0), towStart = V::set1(tow0),
+            aStart = V::set1(a0);
+    const bool constantLevel = kMipmapped && tri.oow.stepX == 0.0f && tri.oow.stepY == 0.0f;
+    typename V::I level = V::set1i(0);
+    if (constantLevel) {
+      const F zero = V::set1(0.0f);
+      level = levelLanes<V>(tri, *tri.texture, zero, zero, V::div(V::set1(1.0f), oowStart),
+                            V::set1(tri.texture->texelsPerUnit));
+    }
+    for (; i + V::kLanes <= end; i += V::kLanes) {
+      const Lanes<V> lanes = {oowStart, sowStart, towStart, aStart,
+                              V::add(V::set1(float(i)), V::laneIndex()), constantLevel, level};
+      shadePixels<V, kDepth, kMipmapped, kChroma, false>(
+          tri, lanes, V::all(), Pixels{colour + i, kDepth ? depth + i : nullptr, nullptr});
+    }
+  }
+  SpanScratch &b = scratch;
+  b.triangle = &tri;
+  for (; i < end; ++i) {
+    const int k = b.count;
+    b.oow0[k] = oow0;
+    b.sow0[k] = sow0;
+    b.tow0[k] = tow0;
+    b.a0[k] = a0;
+    b.index[k] = float(i);
+    b.offset[k] = int32_t(row + origin + i);
+    if (++b.count == V::kLanes) shadeCollected<V, kDepth, kMipmapped, kChroma>(b);
+  }
+}
+
+template <class V, bool kDepth, bool kMipmapped, bool kChroma>
+void finishSpans(SpanScratch &scratch) {
+  if (scratch.count > 0) shadeCollected<V, kDepth, kMipmapped, kChroma>(scratch);
+}
+
+// The kernels of one instruction set, indexed by fastKernelVariant().
+template <class V, int kVariant>
+constexpr Kernel variantKernel() {
+  return {shadeSpan<V, (kVariant & kVariantDepth) != 0, (kVariant & kVariantMipmapped) != 0,
+                    (kVariant & kVariantChroma) != 0>,
+          finishSpans<V, (kVariant & kVariantDepth) != 0, (kVariant & kVariantMipmapped) != 0,
+                      (kVariant & kVariantChroma) != 0>};
+}
+
+template <class V>
+const Kernel kernelTable[kFastKernelVariants] = {
+    variantKernel<V, 0>(), variantKernel<V, 1>(), variantKernel<V, 2>(), variantKernel<V, 3>(),
+    variantKernel<V, 4>(), variantKernel<V, 5>(), variantKernel<V, 6>(), variantKernel<V, 7>()};
+
+}  // namespace
+}  // namespace glide
