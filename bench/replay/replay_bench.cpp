@@ -2,12 +2,17 @@
 // spectrum), replayed through our Glide and through Mesa's llvmpipe (OSMesa)
 // at 1x, 2x and 4x scale, on every processor and on one thread. Prints
 // frames per second (wall clock, the best of a few runs of all the frames)
-// and the ratios. Each measurement runs in a fresh child process.
+// and the ratios, then the processor time per frame of those runs (every
+// thread's, so what a frame costs whatever else the machine is doing). Each
+// measurement runs in a fresh child process.
 //
-//   replay_bench [--frames=300] [--runs=3] [--scales=1,2,4] [--dump=DIR]
+//   replay_bench [--frames=300] [--runs=3] [--scales=1,2,4] [--dump=DIR] [--ours]
 //
+// --ours measures our Glide alone (for trying settings such as
+// VELMO_GLIDE_TILE quickly).
 // --dump writes each renderer's last frame as a PPM image into DIR, to see
 // that both draw the same scene.
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +41,7 @@ struct Options {
   int runs = 3;
   std::vector<int> scales = {1, 2, 4};
   std::string dumpFolder;
+  bool oursOnly = false;
 };
 
 void writePpm(const std::string &path, const std::vector<uint32_t> &pixels, int width, int height) {
@@ -60,6 +66,7 @@ Options parse(int argc, char **argv) {
     if (const char *v = value("--frames=")) o.frames = std::atoi(v);
     else if (const char *v = value("--runs=")) o.runs = std::atoi(v);
     else if (const char *v = value("--dump=")) o.dumpFolder = v;
+    else if (arg == "--ours") o.oursOnly = true;
     else if (const char *v = value("--scales=")) {
       o.scales.clear();
       for (const char *p = v; *p;) {
@@ -68,54 +75,68 @@ Options parse(int argc, char **argv) {
         if (*p == ',') ++p;
       }
     } else {
-      std::fprintf(stderr, "usage: replay_bench [--frames=N] [--runs=N] [--scales=1,2,4] [--dump=DIR]\n");
+      std::fprintf(stderr, "usage: replay_bench [--frames=N] [--runs=N] [--scales=1,2,4] [--dump=DIR] [--ours]\n");
       std::exit(2);
     }
   }
   return o;
 }
 
-// Runs `measure` in a child process and returns what it reports (frames per
-// second), or a negative number when the child failed.
-double inChild(const std::function<double()> &measure) {
+struct Rate {
+  double framesPerSecond = -1;  // negative: the measurement failed
+  double cpuMsPerFrame = 0;
+};
+
+// Runs `measure` in a child process and returns what it reports.
+Rate inChild(const std::function<Rate()> &measure) {
   int fds[2];
-  if (pipe(fds) != 0) return -1;
+  if (pipe(fds) != 0) return Rate{};
   const pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    const double result = measure();
+    const Rate result = measure();
     if (write(fds[1], &result, sizeof result) != sizeof result) _exit(1);
     _exit(0);
   }
   close(fds[1]);
-  double result = -1;
-  if (child < 0 || read(fds[0], &result, sizeof result) != sizeof result) result = -1;
+  Rate result;
+  if (child < 0 || read(fds[0], &result, sizeof result) != sizeof result) result = Rate{};
   close(fds[0]);
   int status = 0;
   if (child > 0) waitpid(child, &status, 0);
   return result;
 }
 
-// Frames per second of the best of `runs` passes over every frame.
-double bestRate(const replay::GlideStream &stream, int runs,
-                const std::function<void(size_t, size_t)> &play) {
+double processSeconds() {
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Frames per second of the best of `runs` passes over every frame, and the
+// processor time of all of them per frame.
+Rate bestRate(const replay::GlideStream &stream, int runs,
+              const std::function<void(size_t, size_t)> &play) {
   const size_t first = stream.frameStarts.front(), last = stream.framesEnd;
-  double best = 0;
+  const double frames = double(stream.frameStarts.size());
+  Rate best;
+  const double cpuStart = processSeconds();
   for (int run = 0; run < runs; ++run) {
     const Clock::time_point start = Clock::now();
     play(first, last);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double rate = double(stream.frameStarts.size()) / seconds;
-    if (rate > best) best = rate;
+    if (frames / seconds > best.framesPerSecond) best.framesPerSecond = frames / seconds;
   }
+  best.cpuMsPerFrame = (processSeconds() - cpuStart) * 1000.0 / (frames * runs);
   return best;
 }
 
-double oursRate(const replay::GlideStream &stream, const Options &o, int scale, int threads) {
+Rate oursRate(const replay::GlideStream &stream, const Options &o, int scale, int threads) {
   vglSetScale(scale);
   vglSetThreads(threads);
   replay::replayThroughGlide(stream, 0, stream.frameStarts.front(), VELMO_OUTPUT_DIR);
-  const double rate = bestRate(stream, o.runs, [&](size_t first, size_t last) {
+  const Rate rate = bestRate(stream, o.runs, [&](size_t first, size_t last) {
     replay::replayThroughGlide(stream, first, last, VELMO_OUTPUT_DIR);
   });
   if (!o.dumpFolder.empty() && threads == 0) {
@@ -130,17 +151,17 @@ double oursRate(const replay::GlideStream &stream, const Options &o, int scale, 
 #if defined(VELMO_REPLAY_OSMESA)
 // threads 0: llvmpipe's own choice (one per processor); otherwise the count
 // (LP_NUM_THREADS=0 rasterizes on the calling thread alone).
-double llvmpipeRate(const replay::GlideStream &stream, const Options &o, int scale, bool oneThread) {
+Rate llvmpipeRate(const replay::GlideStream &stream, const Options &o, int scale, bool oneThread) {
   if (oneThread) setenv("LP_NUM_THREADS", "0", 1);
   else unsetenv("LP_NUM_THREADS");
   replay::GlReplay gl;
   std::string why;
   if (!gl.open(640 * scale, 480 * scale, &why)) {
     std::fprintf(stderr, "llvmpipe: %s\n", why.c_str());
-    return -1;
+    return Rate{};
   }
   gl.replay(stream, 0, stream.frameStarts.front(), VELMO_OUTPUT_DIR);
-  const double rate = bestRate(stream, o.runs, [&](size_t first, size_t last) {
+  const Rate rate = bestRate(stream, o.runs, [&](size_t first, size_t last) {
     gl.replay(stream, first, last, VELMO_OUTPUT_DIR);
   });
   if (!o.dumpFolder.empty() && !oneThread)
@@ -150,9 +171,9 @@ double llvmpipeRate(const replay::GlideStream &stream, const Options &o, int sca
 }
 #endif
 
-void printRate(double rate) {
-  if (rate < 0) std::printf(" %12s", "failed");
-  else std::printf(" %12.1f", rate);
+void printValue(double value, const char *format) {
+  if (value < 0) std::printf(" %12s", "-");
+  else std::printf(format, value);
 }
 
 void printRatio(double a, double b) {
@@ -181,24 +202,31 @@ int main(int argc, char **argv) {
   std::printf("frames/s, best of %d runs over all frames\n\n", options.runs);
   std::printf("%-6s %12s %12s %12s %12s %10s %10s\n", "scale", "ours all", "ours 1", "llvmpipe all",
               "llvmpipe 1", "ratio all", "ratio 1");
+  std::vector<std::vector<Rate>> rates;
   for (int scale : options.scales) {
-    const double oursAll = inChild([&] { return oursRate(stream, options, scale, 0); });
-    const double oursOne = inChild([&] { return oursRate(stream, options, scale, 1); });
+    std::vector<Rate> row = {inChild([&] { return oursRate(stream, options, scale, 0); }),
+                             inChild([&] { return oursRate(stream, options, scale, 1); })};
 #if defined(VELMO_REPLAY_OSMESA)
-    const double lpAll = inChild([&] { return llvmpipeRate(stream, options, scale, false); });
-    const double lpOne = inChild([&] { return llvmpipeRate(stream, options, scale, true); });
-#else
-    const double lpAll = -1, lpOne = -1;
+    if (!options.oursOnly) {
+      row.push_back(inChild([&] { return llvmpipeRate(stream, options, scale, false); }));
+      row.push_back(inChild([&] { return llvmpipeRate(stream, options, scale, true); }));
+    }
 #endif
+    row.resize(4);
     std::printf("%-6s", (std::to_string(scale) + "x").c_str());
-    printRate(oursAll);
-    printRate(oursOne);
-    printRate(lpAll);
-    printRate(lpOne);
-    printRatio(oursAll, lpAll);
-    printRatio(oursOne, lpOne);
+    for (const Rate &rate : row) printValue(rate.framesPerSecond, " %12.1f");
+    printRatio(row[0].framesPerSecond, row[2].framesPerSecond);
+    printRatio(row[1].framesPerSecond, row[3].framesPerSecond);
     std::printf("\n");
     std::fflush(stdout);
+    rates.push_back(row);
+  }
+  std::printf("\nprocessor time per frame (ms, all threads)\n");
+  for (size_t i = 0; i < rates.size(); ++i) {
+    std::printf("%-6s", (std::to_string(options.scales[i]) + "x").c_str());
+    for (const Rate &rate : rates[i])
+      printValue(rate.framesPerSecond < 0 ? -1 : rate.cpuMsPerFrame, " %12.2f");
+    std::printf("\n");
   }
 #if !defined(VELMO_REPLAY_OSMESA)
   std::printf("\n(built without OSMesa: install libosmesa6-dev for the llvmpipe columns)\n");

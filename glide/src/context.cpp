@@ -73,8 +73,15 @@ void readEnvironment(Settings &settings) {
     if (count >= 0 && count <= kMaxThreads) settings.threads = count;
   }
   if (const char *tile = std::getenv("VELMO_GLIDE_TILE")) {
-    int size = std::atoi(tile);
-    if (size >= kMinTileSize && size <= kMaxTileSize) settings.tileSize = size;
+    // "W" for W x W pixels, or "WxH".
+    char *end = nullptr;
+    const long width = std::strtol(tile, &end, 10);
+    const long height = (end && *end == 'x') ? std::strtol(end + 1, nullptr, 10) : width;
+    auto fits = [](long n) { return n >= kMinTileSize && n <= kMaxTileSize; };
+    if (fits(width) && fits(height)) {
+      settings.tileWidth = int(width);
+      settings.tileHeight = int(height);
+    }
   }
   if (envFlag("VELMO_GLIDE_DITHER")) settings.dither = true;
   if (const char *scale = std::getenv("VELMO_GLIDE_SCALE")) {

@@ -50,7 +50,7 @@ struct Settings {
   bool noAvx2 = false;         // the portable fast path even where AVX2 is present
   bool noAvx512 = false;       // at most the AVX2 kernel even where AVX-512 is present
   int threads = 0;             // drawing threads; 0: one per processor
-  int tileSize = 64;           // pixels along a side of a screen tile
+  int tileWidth = 0, tileHeight = 0;  // screen tile in pixels; 0: our choice
 };
 
 constexpr int kMaxThreads = 64;

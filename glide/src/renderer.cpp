@@ -1,6 +1,7 @@
 // The direct path and the binned, multi-threaded one behind the same calls.
 #include "renderer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -54,6 +55,19 @@ void drawTiles(void *, int thread) {
     r.bins.drawTile(tile, r.scratch[size_t(thread)]);
 }
 
+// Tiles are whole rows: their pixels lie together in memory (a clear is one
+// fill), spans are never cut, and a tile of colour and depth stays within
+// about a quarter of a core's second-level cache, beside the textures. Each
+// thread gets at least eight tiles to share out the uneven ones.
+void chooseTileSize(int width, int height, int threads, int *tileWidth, int *tileHeight) {
+  constexpr int kTileBytes = 256 * 1024, kBytesPerPixel = 6;
+  int rows = kTileBytes / (width * kBytesPerPixel);
+  rows = std::min(rows, height / (8 * threads));
+  rows = std::max(8, std::min(64, rows / 8 * 8));
+  *tileWidth = width;
+  *tileHeight = rows;
+}
+
 void forgetQueued() {
   renderer.bins.reset();
   if (renderer.threads > 1) renderer.current = nullptr;  // its storage is reused
@@ -68,7 +82,9 @@ void startRenderer(Context &ctx) {
   if (threads > kMaxThreads) threads = kMaxThreads;
   r.screen = {0, 0, ctx.width, ctx.height};
   if (threads > 1) {
-    r.bins.open(ctx.width, ctx.height, ctx.settings.tileSize);
+    int tileWidth = ctx.settings.tileWidth, tileHeight = ctx.settings.tileHeight;
+    if (tileWidth == 0) chooseTileSize(ctx.width, ctx.height, threads, &tileWidth, &tileHeight);
+    r.bins.open(ctx.width, ctx.height, tileWidth, tileHeight);
     r.pool.reset(new WorkerPool(threads));
     threads = r.pool->threads();
   }

@@ -28,8 +28,6 @@ inline ptrdiff_t rowOffsetOf(const Target &t, int y) {
 template <class V>
 struct Lanes {
   typename V::F oow0, sow0, tow0, a0, index;
-  bool constantLevel;  // level holds the level of every finite s, t
-  typename V::I level;
 };
 
 // Where the pixels are: side by side from colour / depth, or scattered, at
@@ -59,7 +57,7 @@ typename V::I wDepthLanes(typename V::F oow, typename V::F w) {
 }
 
 template <class V>
-typename V::M depthPassesLanes(GrCmpFnc_t function, typename V::I value, typename V::I stored) {
+__attribute__((always_inline)) inline typename V::M depthPassesLanes(GrCmpFnc_t function, typename V::I value, typename V::I stored) {
   switch (function) {
     case GR_CMP_NEVER: return V::none();
     case GR_CMP_LESS: return V::greater(stored, value);
@@ -109,7 +107,7 @@ typename V::I scale255Halves(typename V::I c, typename V::I alpha16) {
 // selectLevel() (no bias) from footprint2() at s, t (level-0 coordinates
 // over 256) with w = 1 / oow.
 template <class V>
-typename V::I levelLanes(const Triangle &tri, const Mipmap &m, typename V::F s, typename V::F t,
+__attribute__((always_inline)) inline typename V::I levelLanes(const Triangle &tri, const Mipmap &m, typename V::F s, typename V::F t,
                          typename V::F w, typename V::F tpu) {
   using F = typename V::F;
   using I = typename V::I;
@@ -139,10 +137,12 @@ typename V::I levelLanes(const Triangle &tri, const Mipmap &m, typename V::F s, 
 // one 64-bit element, half the elements to gather; where, besides, all lanes
 // read the same two rows within one vector's width of texels (magnified maps
 // along a row, as the backdrop), the texels come from two loads per row.
-template <class V, bool kAlongARow>
-void fetchTexels(const FxU32 *storage, typename V::I rowA, typename V::I rowB, typename V::I xa,
-                 typename V::I xb, typename V::I *t00, typename V::I *t10, typename V::I *t01,
-                 typename V::I *t11) {
+template <class V, bool kAlongARow, bool kRowsShared>
+__attribute__((always_inline)) inline void fetchTexels(const FxU32 *storage, typename V::I rowA,
+                                                       typename V::I rowB, typename V::I xa,
+                                                       typename V::I xb, typename V::I *t00,
+                                                       typename V::I *t10, typename V::I *t01,
+                                                       typename V::I *t11) {
   using I = typename V::I;
   if (!V::every(V::equal(xb, V::add32(xa, V::set1i(1))))) {
     *t00 = V::gather(storage, V::add32(rowA, xa));
@@ -152,12 +152,12 @@ void fetchTexels(const FxU32 *storage, typename V::I rowA, typename V::I rowB, t
     return;
   }
   if (kAlongARow &&
-      V::every(V::both(V::equal(rowA, V::broadcastFirst(rowA)), V::equal(rowB, V::broadcastFirst(rowB))))) {
+      (kRowsShared || V::every(V::both(V::equal(rowA, V::broadcastFirst(rowA)),
+                                       V::equal(rowB, V::broadcastFirst(rowB)))))) {
     // Columns rise or fall along a span: the window starts at the first
     // lane's, or ends there. Storage has a vector's width of spare texels.
     const I lastLane = V::set1i(V::kLanes - 1);
-    const I firstColumn = V::broadcastFirst(xa);
-    I lane = V::sub32(xa, firstColumn);
+    I lane = V::sub32(xa, V::broadcastFirst(xa));
     int32_t start = V::first(xa);
     if (!V::every(V::atMost(lane, lastLane))) {
       lane = V::add32(lane, lastLane);
@@ -177,109 +177,216 @@ void fetchTexels(const FxU32 *storage, typename V::I rowA, typename V::I rowB, t
   V::gatherPairs(storage, V::add32(rowB, xa), t01, t11);
 }
 
-// Shades one vector of pixels; lanes not in `live` are left alone. The
-// template flags fix the branches once per state.
-template <class V, bool kDepth, bool kMipmapped, bool kChroma, bool kScattered>
-__attribute__((always_inline)) inline void shadePixels(const Triangle &tri, const Lanes<V> &lanes,
-                                                       typename V::M live, const Pixels &pixels) {
-  using F = typename V::F;
+// What a level of detail fixes: the scale from level-0 texels, the level's
+// size as shifts and masks, where its texels start.
+template <class V>
+struct LevelShape {
+  typename V::F scale;
+  typename V::I widthShift, widthMask, heightMask, base;
+};
+
+template <class V>
+__attribute__((always_inline)) inline LevelShape<V> levelShape(const Mipmap &m, typename V::I level) {
   using I = typename V::I;
-  const DrawState &state = *tri.state;
-  const Mipmap &m = *tri.texture;
-  const F index = lanes.index;
-  const F oow = alongLanes<V>(lanes.oow0, V::set1(tri.oow.stepX), index);
-  const F w = V::div(V::set1(1.0f), oow);
-
-  // Depth.
-  I depthValue = V::set1i(0);
-  if (kDepth) {
-    depthValue = wDepthLanes<V>(oow, w);
-    const I stored = kScattered ? V::gatherDepth(pixels.depth, pixels.offset) : V::loadDepth(pixels.depth);
-    live = V::both(live, depthPassesLanes<V>(state.render.depthFunction, depthValue, stored));
-  }
-
-  // Texture coordinates and level of detail.
-  const F tpu = V::set1(m.texelsPerUnit);
-  const F s = V::mul(alongLanes<V>(lanes.sow0, V::set1(tri.sow.stepX), index), w);
-  const F t = V::mul(alongLanes<V>(lanes.tow0, V::set1(tri.tow.stepX), index), w);
-  I level = V::set1i(0);
-  if (kMipmapped) {
-    // Where oow does not change along x or y, the level depends on w alone
-    // wherever s and t are finite (their products with the zero steps
-    // vanish), so a span's level is worked out once.
-    const F zero = V::set1(0.0f);
-    const auto finite = V::both(V::template compare<_CMP_EQ_OQ>(V::sub(s, s), zero),
-                                V::template compare<_CMP_EQ_OQ>(V::sub(t, t), zero));
-    level = lanes.constantLevel && V::every(finite) ? lanes.level : levelLanes<V>(tri, m, s, t, w, tpu);
-  }
-
-  // Bilinear sample: level texel coordinates in 1/256 steps, texel centres at +128.
-  const F levelScale = V::fromBits(V::template shiftLeft<23>(V::sub32(V::set1i(127), level)));
-  const I u = V::sub32(toFixedLanes<V>(V::mul(V::mul(s, tpu), levelScale)), V::set1i(128));
-  const I v = V::sub32(toFixedLanes<V>(V::mul(V::mul(t, tpu), levelScale)), V::set1i(128));
   const I zero = V::set1i(0), one = V::set1i(1);
-  const I widthShift = V::max32(V::sub32(V::set1i(m.levels[0].widthShift), level), zero);
+  LevelShape<V> shape;
+  shape.scale = V::fromBits(V::template shiftLeft<23>(V::sub32(V::set1i(127), level)));
+  shape.widthShift = V::max32(V::sub32(V::set1i(m.levels[0].widthShift), level), zero);
   const I heightShift = V::max32(V::sub32(V::set1i(m.levels[0].heightShift), level), zero);
-  const I widthMask = V::sub32(V::shiftLeft(one, widthShift), one);
-  const I heightMask = V::sub32(V::shiftLeft(one, heightShift), one);
-  const I x0 = V::template shiftRightSigned<8>(u), y0 = V::template shiftRightSigned<8>(v);
-  const I fu = V::and32(u, V::set1i(255)), fv = V::and32(v, V::set1i(255));
-  const I xa = wrapOrClampLanes<V>(x0, widthMask, m.clampS);
-  const I xb = wrapOrClampLanes<V>(V::add32(x0, one), widthMask, m.clampS);
-  const I ya = wrapOrClampLanes<V>(y0, heightMask, m.clampT);
-  const I yb = wrapOrClampLanes<V>(V::add32(y0, one), heightMask, m.clampT);
-  const I base = V::levelBase(m.levelOffset, level);
-  const I rowA = V::add32(base, V::shiftLeft(ya, widthShift));
-  const I rowB = V::add32(base, V::shiftLeft(yb, widthShift));
+  shape.widthMask = V::sub32(V::shiftLeft(one, shape.widthShift), one);
+  shape.heightMask = V::sub32(V::shiftLeft(one, heightShift), one);
+  shape.base = V::levelBase(m.levelOffset, level);
+  return shape;
+}
+
+// The t side of a bilinear sample: the two texel rows (offsets in storage)
+// and the weight of the second, in both 16-bit halves.
+template <class V>
+struct TexelRows {
+  typename V::I rowA, rowB, weight16;
+};
+
+template <class V>
+__attribute__((always_inline)) inline TexelRows<V> texelRows(const Mipmap &m, const LevelShape<V> &shape,
+                                                             typename V::F t, typename V::F tpu) {
+  using I = typename V::I;
+  // Level texel coordinates in 1/256 steps, texel centres at +128.
+  const I v = V::sub32(toFixedLanes<V>(V::mul(V::mul(t, tpu), shape.scale)), V::set1i(128));
+  const I y0 = V::template shiftRightSigned<8>(v);
+  const I fv = V::and32(v, V::set1i(255));
+  const I ya = wrapOrClampLanes<V>(y0, shape.heightMask, m.clampT);
+  const I yb = wrapOrClampLanes<V>(V::add32(y0, V::set1i(1)), shape.heightMask, m.clampT);
+  return {V::add32(shape.base, V::shiftLeft(ya, shape.widthShift)),
+          V::add32(shape.base, V::shiftLeft(yb, shape.widthShift)),
+          V::or32(fv, V::template shiftLeft<16>(fv))};
+}
+
+// A bilinear sample's colour: red and blue in one set of 16-bit halves,
+// green and alpha in the other.
+template <class V>
+struct Texel {
+  typename V::I redBlue, greenAlpha;
+};
+
+template <class V, bool kAlongARow, bool kRowsShared>
+__attribute__((always_inline)) inline Texel<V> bilinearSample(const Mipmap &m, const LevelShape<V> &shape,
+                                                              const TexelRows<V> &rows, typename V::F s,
+                                                              typename V::F tpu) {
+  using I = typename V::I;
+  const I u = V::sub32(toFixedLanes<V>(V::mul(V::mul(s, tpu), shape.scale)), V::set1i(128));
+  const I x0 = V::template shiftRightSigned<8>(u);
+  const I fu = V::and32(u, V::set1i(255));
+  const I xa = wrapOrClampLanes<V>(x0, shape.widthMask, m.clampS);
+  const I xb = wrapOrClampLanes<V>(V::add32(x0, V::set1i(1)), shape.widthMask, m.clampS);
   I t00, t10, t01, t11;
-  fetchTexels<V, !kScattered>(m.levels[0].texels, rowA, rowB, xa, xb, &t00, &t10, &t01, &t11);
-  // Red and blue in one set of 16-bit halves, green and alpha in the other.
+  fetchTexels<V, kAlongARow, kRowsShared>(m.levels[0].texels, rows.rowA, rows.rowB, xa, xb, &t00,
+                                          &t10, &t01, &t11);
   const I byteMask = V::set1i(0x00FF00FF);
   const I fu16 = V::or32(fu, V::template shiftLeft<16>(fu));
-  const I fv16 = V::or32(fv, V::template shiftLeft<16>(fv));
   auto redBlueOf = [&](I texel) { return V::and32(texel, byteMask); };
   auto greenAlphaOf = [&](I texel) { return V::and32(V::template shiftRight<8>(texel), byteMask); };
-  const I redBlue = lerp16<V>(lerp16<V>(redBlueOf(t00), redBlueOf(t10), fu16),
-                              lerp16<V>(redBlueOf(t01), redBlueOf(t11), fu16), fv16);
-  const I greenAlpha = lerp16<V>(lerp16<V>(greenAlphaOf(t00), greenAlphaOf(t10), fu16),
-                                 lerp16<V>(greenAlphaOf(t01), greenAlphaOf(t11), fu16), fv16);
+  return {lerp16<V>(lerp16<V>(redBlueOf(t00), redBlueOf(t10), fu16),
+                    lerp16<V>(redBlueOf(t01), redBlueOf(t11), fu16), rows.weight16),
+          lerp16<V>(lerp16<V>(greenAlphaOf(t00), greenAlphaOf(t10), fu16),
+                    lerp16<V>(greenAlphaOf(t01), greenAlphaOf(t11), fu16), rows.weight16)};
+}
 
-  // Chroma key on the texel colour.
-  if (kChroma) {
-    const I rgb = V::or32(redBlue, V::and32(V::template shiftLeft<8>(greenAlpha), V::set1i(0xFF00)));
-    live = V::butNot(live, V::equal(rgb, V::set1i(int32_t(state.chromaRgb))));
-  }
+// How much of a vector's work stays the same along its span.
+enum class Along {
+  pixel,  // nothing: oow changes from pixel to pixel (perspective)
+  flat,   // oow does not change: w and the depth value are the span's
+  row,    // flat, one level of detail, and t does not change: the texel rows are the span's
+};
 
-  // Colour combine: texel x iterated alpha, clamped as iteratedChannel().
-  const F av = alongLanes<V>(lanes.a0, V::set1(tri.a.stepX), index);
-  I alpha = V::truncate(V::min(av, V::set1(255.0f)));
-  alpha = V::select(V::template compare<_CMP_GT_OQ>(av, V::set1(0.0f)), alpha, zero);
+// What is worked out once per span.
+template <class V>
+struct SpanValues {
+  typename V::F w;
+  typename V::I depthValue;
+  bool constantLevel;  // level is that of every pixel with finite s, t
+  typename V::I level;
+  LevelShape<V> shape;  // row: of level
+  TexelRows<V> rows;    // row
+};
+
+// Depth stage: the depth value of each lane and the compare with the buffer.
+template <class V, bool kScattered>
+__attribute__((always_inline)) inline typename V::M depthTest(const DrawState &state, typename V::I value,
+                                                              const Pixels &pixels) {
+  const typename V::I stored = kScattered ? V::gatherDepth(pixels.depth, pixels.offset)
+                                          : V::loadDepth(pixels.depth);
+  return depthPassesLanes<V>(state.render.depthFunction, value, stored);
+}
+
+// Colour combine stage: texel x iterated alpha (clamped as
+// iteratedChannel()), with that alpha.
+template <class V>
+__attribute__((always_inline)) inline typename V::I combineColour(const Texel<V> &texel,
+                                                                  typename V::I alpha) {
+  using I = typename V::I;
   const I alpha16 = V::or32(alpha, V::template shiftLeft<16>(alpha));
-  I source = V::or32(scale255Halves<V>(redBlue, alpha16),
-                     V::and32(V::template shiftLeft<8>(scale255Halves<V>(greenAlpha, alpha16)),
-                              V::set1i(0xFF00)));
-  source = V::or32(source, V::template shiftLeft<24>(alpha));
+  const I source = V::or32(scale255Halves<V>(texel.redBlue, alpha16),
+                           V::and32(V::template shiftLeft<8>(scale255Halves<V>(texel.greenAlpha, alpha16)),
+                                    V::set1i(0xFF00)));
+  return V::or32(source, V::template shiftLeft<24>(alpha));
+}
 
-  // Blend: source + destination, saturating; alpha added or replaced.
-  const I held = kScattered ? V::gatherColour(pixels.colour, pixels.offset) : V::loadColour(pixels.colour);
-  I result = V::addSaturated8(source, held);
-  if (!state.addAlpha)
-    result = V::or32(V::and32(result, V::set1i(0xFFFFFF)), V::template shiftLeft<24>(alpha));
+template <class V>
+__attribute__((always_inline)) inline typename V::I iteratedAlpha(typename V::F av) {
+  const typename V::I alpha = V::truncate(V::min(av, V::set1(255.0f)));
+  return V::select(V::template compare<_CMP_GT_OQ>(av, V::set1(0.0f)), alpha, V::set1i(0));
+}
 
-  // Write.
+// Chroma key stage: lanes whose texel colour is the key drop out.
+template <class V>
+__attribute__((always_inline)) inline typename V::M chromaKeep(const DrawState &state, const Texel<V> &texel,
+                                                               typename V::M live) {
+  const typename V::I rgb =
+      V::or32(texel.redBlue, V::and32(V::template shiftLeft<8>(texel.greenAlpha), V::set1i(0xFF00)));
+  return V::butNot(live, V::equal(rgb, V::set1i(int32_t(state.chromaRgb))));
+}
+
+// Blend stage: source + destination, saturating; alpha added or replaced.
+template <class V>
+__attribute__((always_inline)) inline typename V::I blendAdditive(const DrawState &state, typename V::I source,
+                                                                  typename V::I held, typename V::I alpha) {
+  const typename V::I result = V::addSaturated8(source, held);
+  if (state.addAlpha) return result;
+  return V::or32(V::and32(result, V::set1i(0xFFFFFF)), V::template shiftLeft<24>(alpha));
+}
+
+// Write stage.
+template <class V, bool kDepth, bool kScattered>
+__attribute__((always_inline)) inline void writePixels(const DrawState &state, const Pixels &pixels,
+                                                       typename V::I held, typename V::I colour,
+                                                       typename V::I depthValue, typename V::M live) {
   if (!kScattered) {
-    V::storeColour(pixels.colour, held, result, live);
+    V::storeColour(pixels.colour, held, colour, live);
     if (kDepth && state.depthWrite) V::storeDepth(pixels.depth, depthValue, live);
     return;
   }
   alignas(64) int32_t colours[V::kLanes], depths[V::kLanes];
-  V::store(colours, result);
+  V::store(colours, colour);
   V::store(depths, depthValue);
   for (unsigned bits = V::laneBits(live); bits; bits &= bits - 1) {
     const int k = __builtin_ctz(bits);
     pixels.colour[pixels.offset[k]] = FxU32(colours[k]);
     if (kDepth && state.depthWrite) pixels.depth[pixels.offset[k]] = FxU16(depths[k]);
   }
+}
+
+// Shades one vector of pixels; lanes not in `live` are left alone. The
+// template flags fix the branches once per state and span.
+template <class V, bool kDepth, bool kMipmapped, bool kChroma, bool kScattered, Along kAlong>
+__attribute__((always_inline)) inline void shadePixels(const Triangle &tri, const Lanes<V> &lanes,
+                                                       const SpanValues<V> &span, typename V::M live,
+                                                       const Pixels &pixels) {
+  using F = typename V::F;
+  using I = typename V::I;
+  const DrawState &state = *tri.state;
+  const Mipmap &m = *tri.texture;
+  const F index = lanes.index;
+  const F tpu = V::set1(m.texelsPerUnit);
+
+  F w = span.w;
+  I depthValue = span.depthValue;
+  if (kAlong == Along::pixel) {
+    const F oow = alongLanes<V>(lanes.oow0, V::set1(tri.oow.stepX), index);
+    w = V::div(V::set1(1.0f), oow);
+    if (kDepth) depthValue = wDepthLanes<V>(oow, w);
+  }
+  const F s = V::mul(alongLanes<V>(lanes.sow0, V::set1(tri.sow.stepX), index), w);
+  const F zero = V::set1(0.0f);
+  const auto sFinite = V::template compare<_CMP_EQ_OQ>(V::sub(s, s), zero);
+
+  Texel<V> texel;
+  if (kAlong == Along::row) {
+    // t was finite at the span's start; s must be too for the span's level.
+    if (kMipmapped && !V::every(sFinite)) {
+      shadePixels<V, kDepth, kMipmapped, kChroma, kScattered, Along::flat>(tri, lanes, span, live, pixels);
+      return;
+    }
+    texel = bilinearSample<V, true, true>(m, span.shape, span.rows, s, tpu);
+  } else {
+    const F t = V::mul(alongLanes<V>(lanes.tow0, V::set1(tri.tow.stepX), index), w);
+    I level = V::set1i(0);
+    if (kMipmapped) {
+      // Where oow does not change along x or y, the level depends on w alone
+      // wherever s and t are finite (their products with the zero steps
+      // vanish), so a span's level is worked out once.
+      const auto finite = V::both(sFinite, V::template compare<_CMP_EQ_OQ>(V::sub(t, t), zero));
+      level = span.constantLevel && V::every(finite) ? span.level : levelLanes<V>(tri, m, s, t, w, tpu);
+    }
+    const LevelShape<V> shape = levelShape<V>(m, level);
+    texel = bilinearSample<V, !kScattered, false>(m, shape, texelRows<V>(m, shape, t, tpu), s, tpu);
+  }
+
+  if (kDepth) live = V::both(live, depthTest<V, kScattered>(state, depthValue, pixels));
+  if (kChroma) live = chromaKeep<V>(state, texel, live);
+  const I alpha = iteratedAlpha<V>(alongLanes<V>(lanes.a0, V::set1(tri.a.stepX), index));
+  const I held = kScattered ? V::gatherColour(pixels.colour, pixels.offset) : V::loadColour(pixels.colour);
+  const I colour = blendAdditive<V>(state, combineColour<V>(texel, alpha), held, alpha);
+  writePixels<V, kDepth, kScattered>(state, pixels, held, colour, depthValue, live);
 }
 
 // Shades the pixels collected in the scratch (all of one triangle).
@@ -296,11 +403,24 @@ void shadeCollected(SpanScratch &b) {
   }
   const Triangle &tri = *b.triangle;
   const Lanes<V> lanes = {V::load(b.oow0), V::load(b.sow0), V::load(b.tow0), V::load(b.a0),
-                          V::load(b.index), false, V::set1i(0)};
-  shadePixels<V, kDepth, kMipmapped, kChroma, true>(
-      tri, lanes, V::firstLanes(b.count),
+                          V::load(b.index)};
+  const SpanValues<V> none{};
+  shadePixels<V, kDepth, kMipmapped, kChroma, true, Along::pixel>(
+      tri, lanes, none, V::firstLanes(b.count),
       Pixels{tri.state->target.colour, tri.state->target.depth, b.offset});
   b.count = 0;
+}
+
+// The whole vectors of a span, shaded in place.
+template <class V, bool kDepth, bool kMipmapped, bool kChroma, Along kAlong>
+void shadeVectors(const Triangle &tri, const Lanes<V> &start, const SpanValues<V> &span, FxU32 *colour,
+                  FxU16 *depth, int first, int end) {
+  Lanes<V> lanes = start;
+  for (int i = first; i + V::kLanes <= end; i += V::kLanes) {
+    lanes.index = V::add(V::set1(float(i)), V::laneIndex());
+    shadePixels<V, kDepth, kMipmapped, kChroma, false, kAlong>(
+        tri, lanes, span, V::all(), Pixels{colour + i, kDepth ? depth + i : nullptr, nullptr});
+  }
 }
 
 // Shades whole vectors of a span in place and collects the rest.
@@ -316,21 +436,27 @@ void shadeSpan(const Triangle &tri, SpanScratch &scratch, int y, int origin, int
   const int end = x1 - origin;
   int i = x0 - origin;
   if (end - i >= V::kLanes) {
-    const F oowStart = V::set1(oow0), sowStart = V::set1(sow0), towStart = V::set1(tow0),
-            aStart = V::set1(a0);
-    const bool constantLevel = kMipmapped && tri.oow.stepX == 0.0f && tri.oow.stepY == 0.0f;
-    typename V::I level = V::set1i(0);
-    if (constantLevel) {
-      const F zero = V::set1(0.0f);
-      level = levelLanes<V>(tri, *tri.texture, zero, zero, V::div(V::set1(1.0f), oowStart),
-                            V::set1(tri.texture->texelsPerUnit));
+    const Mipmap &m = *tri.texture;
+    const Lanes<V> lanes = {V::set1(oow0), V::set1(sow0), V::set1(tow0), V::set1(a0), V::set1(0.0f)};
+    const F tpu = V::set1(m.texelsPerUnit), zero = V::set1(0.0f);
+    SpanValues<V> span{};
+    span.w = V::div(V::set1(1.0f), lanes.oow0);
+    span.constantLevel = kMipmapped && tri.oow.stepX == 0.0f && tri.oow.stepY == 0.0f;
+    if (span.constantLevel) span.level = levelLanes<V>(tri, m, zero, zero, span.w, tpu);
+    if (tri.oow.stepX != 0.0f) {
+      shadeVectors<V, kDepth, kMipmapped, kChroma, Along::pixel>(tri, lanes, span, colour, depth, i, end);
+    } else {
+      if (kDepth) span.depthValue = wDepthLanes<V>(lanes.oow0, span.w);
+      const float t = tow0 * (1.0f / oow0);
+      if (tri.tow.stepX == 0.0f && (!kMipmapped || span.constantLevel) && t - t == 0.0f) {
+        span.shape = levelShape<V>(m, span.level);
+        span.rows = texelRows<V>(m, span.shape, V::set1(t), tpu);
+        shadeVectors<V, kDepth, kMipmapped, kChroma, Along::row>(tri, lanes, span, colour, depth, i, end);
+      } else {
+        shadeVectors<V, kDepth, kMipmapped, kChroma, Along::flat>(tri, lanes, span, colour, depth, i, end);
+      }
     }
-    for (; i + V::kLanes <= end; i += V::kLanes) {
-      const Lanes<V> lanes = {oowStart, sowStart, towStart, aStart,
-                              V::add(V::set1(float(i)), V::laneIndex()), constantLevel, level};
-      shadePixels<V, kDepth, kMipmapped, kChroma, false>(
-          tri, lanes, V::all(), Pixels{colour + i, kDepth ? depth + i : nullptr, nullptr});
-    }
+    i += (end - i) / V::kLanes * V::kLanes;
   }
   SpanScratch &b = scratch;
   b.triangle = &tri;

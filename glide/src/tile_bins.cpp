@@ -3,9 +3,22 @@
 #include "tile_bins.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace glide {
 namespace {
+
+// Values whose bytes are all alike (black, the farthest depth) are filled
+// by memset, which the C library does with the widest stores there are.
+void fillColour(FxU32 *row, int count, FxU32 value) {
+  if (value == (value & 0xFFu) * 0x01010101u) std::memset(row, int(value & 0xFF), size_t(count) * 4);
+  else std::fill(row, row + count, value);
+}
+
+void fillDepth(FxU16 *row, int count, FxU16 value) {
+  if (value == (value & 0xFFu) * 0x0101u) std::memset(row, value & 0xFF, size_t(count) * 2);
+  else std::fill(row, row + count, value);
+}
 
 constexpr uint32_t kTriangleCapacity = 8192;
 constexpr uint32_t kStateCapacity = 1024;
@@ -15,19 +28,29 @@ constexpr uint32_t kClearCapacity = 64;
 
 void clearRect(const ClearCommand &clear, const PixelRect &rect) {
   const Target &t = clear.target;
+  if (rect.x0 == 0 && rect.x1 == t.width) {
+    // Whole rows lie together in memory: one fill.
+    const int top = std::min(t.memoryRow(rect.y0), t.memoryRow(rect.y1 - 1));
+    const size_t first = size_t(top) * size_t(t.width);
+    const int count = (rect.y1 - rect.y0) * t.width;
+    fillColour(t.colour + first, count, clear.colour);
+    if (clear.writeDepth) fillDepth(t.depth + first, count, clear.depth);
+    return;
+  }
   for (int y = rect.y0; y < rect.y1; ++y) {
-    const size_t row = t.rowOffset(y);
-    std::fill(t.colour + row + rect.x0, t.colour + row + rect.x1, clear.colour);
-    if (clear.writeDepth) std::fill(t.depth + row + rect.x0, t.depth + row + rect.x1, clear.depth);
+    const size_t row = t.rowOffset(y) + size_t(rect.x0);
+    fillColour(t.colour + row, rect.x1 - rect.x0, clear.colour);
+    if (clear.writeDepth) fillDepth(t.depth + row, rect.x1 - rect.x0, clear.depth);
   }
 }
 
-void TileBins::open(int width, int height, int tileSize) {
+void TileBins::open(int width, int height, int tileWidth, int tileHeight) {
   width_ = width;
   height_ = height;
-  tileSize_ = tileSize;
-  tilesX_ = (width + tileSize - 1) / tileSize;
-  tilesY_ = (height + tileSize - 1) / tileSize;
+  tileWidth_ = tileWidth;
+  tileHeight_ = tileHeight;
+  tilesX_ = (width + tileWidth - 1) / tileWidth;
+  tilesY_ = (height + tileHeight - 1) / tileHeight;
   const size_t tileCount = size_t(tilesX_) * size_t(tilesY_);
   tiles_.assign(tileCount, Tile{});
   activeTiles_.clear();
@@ -66,8 +89,8 @@ Triangle *TileBins::newTriangle() {
 
 PixelRect TileBins::tileRect(int tile) const {
   const int tx = tile % tilesX_, ty = tile / tilesX_;
-  return {tx * tileSize_, ty * tileSize_, std::min(width_, (tx + 1) * tileSize_),
-          std::min(height_, (ty + 1) * tileSize_)};
+  return {tx * tileWidth_, ty * tileHeight_, std::min(width_, (tx + 1) * tileWidth_),
+          std::min(height_, (ty + 1) * tileHeight_)};
 }
 
 void TileBins::append(int tile, uint32_t entry) {
@@ -90,8 +113,8 @@ void TileBins::append(int tile, uint32_t entry) {
 
 // Each tile takes at most one new chunk per command.
 bool TileBins::addTriangle(const Triangle &tri) {
-  const int tx0 = tri.minX / tileSize_, tx1 = tri.maxX / tileSize_;
-  const int ty0 = tri.minY / tileSize_, ty1 = tri.maxY / tileSize_;
+  const int tx0 = tri.minX / tileWidth_, tx1 = tri.maxX / tileWidth_;
+  const int ty0 = tri.minY / tileHeight_, ty1 = tri.maxY / tileHeight_;
   if (chunkCount_ + uint32_t((tx1 - tx0 + 1) * (ty1 - ty0 + 1)) > chunks_.size())
     return false;
   const uint32_t index = triangleCount_++;

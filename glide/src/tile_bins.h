@@ -23,7 +23,7 @@ void clearRect(const ClearCommand &clear, const PixelRect &rect);
 
 class TileBins {
  public:
-  void open(int width, int height, int tileSize);
+  void open(int width, int height, int tileWidth, int tileHeight);
   void close();
 
   bool empty() const { return activeTiles_.empty() && triangleCount_ == 0; }
@@ -63,7 +63,7 @@ class TileBins {
   PixelRect tileRect(int tile) const;
   void append(int tile, uint32_t entry);
 
-  int width_ = 0, height_ = 0, tileSize_ = 0, tilesX_ = 0, tilesY_ = 0;
+  int width_ = 0, height_ = 0, tileWidth_ = 0, tileHeight_ = 0, tilesX_ = 0, tilesY_ = 0;
   std::vector<Tile> tiles_;
   std::vector<int> activeTiles_;  // in the order first touched
   std::vector<Chunk> chunks_;
