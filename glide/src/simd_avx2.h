@@ -23,6 +23,8 @@ struct Avx2 {
   static F set1(float v) { return _mm256_set1_ps(v); }
   static F load(const float *p) { return _mm256_load_ps(p); }
   static F laneIndex() { return _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7); }
+  static void storeAt(float *p, F v) { _mm256_storeu_ps(p, v); }
+  static F loadAt(const float *p) { return _mm256_loadu_ps(p); }
   static F add(F a, F b) { return _mm256_add_ps(a, b); }
   static F sub(F a, F b) { return _mm256_sub_ps(a, b); }
   static F mul(F a, F b) { return _mm256_mul_ps(a, b); }
@@ -46,6 +48,9 @@ struct Avx2 {
   static I set1i(int32_t v) { return _mm256_set1_epi32(v); }
   static I loadi(const int32_t *p) { return _mm256_load_si256(reinterpret_cast<const I *>(p)); }
   static void store(int32_t *p, I v) { _mm256_store_si256(reinterpret_cast<I *>(p), v); }
+  static void storeAt(int32_t *p, I v) { _mm256_storeu_si256(reinterpret_cast<I *>(p), v); }
+  static I loadAt(const int32_t *p) { return _mm256_loadu_si256(reinterpret_cast<const I *>(p)); }
+  static I laneIndexInt() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
   static I add32(I a, I b) { return _mm256_add_epi32(a, b); }
   static I sub32(I a, I b) { return _mm256_sub_epi32(a, b); }
   static I and32(I a, I b) { return _mm256_and_si256(a, b); }
@@ -115,14 +120,20 @@ struct Avx2 {
     return _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const I *>(row)), lane);
   }
   static I loadColour(const FxU32 *p) { return _mm256_loadu_si256(reinterpret_cast<const I *>(p)); }
-  static I gatherColour(const FxU32 *base, const int32_t *offset) {
-    return gather(base, loadi(offset));
+  // Only the live lanes are read: the others' offsets may lie outside.
+  static I gatherColour(const FxU32 *base, const int32_t *offset, M live) {
+    return _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int *>(base),
+                                       loadi(offset), live.bits, 4);
   }
   static I loadDepth(const FxU16 *p) {
     return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
   }
-  static I gatherDepth(const FxU16 *d, const int32_t *o) {
-    return _mm256_setr_epi32(d[o[0]], d[o[1]], d[o[2]], d[o[3]], d[o[4]], d[o[5]], d[o[6]], d[o[7]]);
+  // 32 bits at each live lane's 16-bit value (the buffer has a spare value
+  // at its end).
+  static I gatherDepth(const FxU16 *d, const int32_t *o, M live) {
+    return _mm256_and_si256(_mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int *>(d),
+                                                        loadi(o), live.bits, 2),
+                            _mm256_set1_epi32(0xFFFF));
   }
   // Eight pixels of a row; the lanes not live store back what they held
   // (masked stores are slow on some processors).

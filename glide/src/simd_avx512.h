@@ -23,6 +23,8 @@ struct Avx512 {
   // ---- single precision ----
   static F set1(float v) { return _mm512_set1_ps(v); }
   static F load(const float *p) { return _mm512_load_ps(p); }
+  static void storeAt(float *p, F v) { _mm512_storeu_ps(p, v); }
+  static F loadAt(const float *p) { return _mm512_loadu_ps(p); }
   static F laneIndex() {
     return _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   }
@@ -46,6 +48,9 @@ struct Avx512 {
   static I set1i(int32_t v) { return _mm512_set1_epi32(v); }
   static I loadi(const int32_t *p) { return _mm512_load_si512(p); }
   static void store(int32_t *p, I v) { _mm512_store_si512(p, v); }
+  static void storeAt(int32_t *p, I v) { _mm512_storeu_si512(p, v); }
+  static I loadAt(const int32_t *p) { return _mm512_loadu_si512(p); }
+  static I laneIndexInt() { return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15); }
   static I add32(I a, I b) { return _mm512_add_epi32(a, b); }
   static I sub32(I a, I b) { return _mm512_sub_epi32(a, b); }
   static I and32(I a, I b) { return _mm512_and_si512(a, b); }
@@ -106,16 +111,18 @@ struct Avx512 {
     return _mm512_permutexvar_epi32(lane, _mm512_loadu_si512(row));
   }
   static I loadColour(const FxU32 *p) { return _mm512_loadu_si512(p); }
-  static I gatherColour(const FxU32 *base, const int32_t *offset) {
-    return gather(base, loadi(offset));
+  // Only the live lanes are read: the others' offsets may lie outside.
+  static I gatherColour(const FxU32 *base, const int32_t *offset, M live) {
+    return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), live.bits, loadi(offset), base, 4);
   }
   static I loadDepth(const FxU16 *p) {
     return _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)));
   }
-  static I gatherDepth(const FxU16 *d, const int32_t *o) {
-    return _mm512_setr_epi32(d[o[0]], d[o[1]], d[o[2]], d[o[3]], d[o[4]], d[o[5]], d[o[6]],
-                             d[o[7]], d[o[8]], d[o[9]], d[o[10]], d[o[11]], d[o[12]], d[o[13]],
-                             d[o[14]], d[o[15]]);
+  // 32 bits at each live lane's 16-bit value (the buffer has a spare value
+  // at its end).
+  static I gatherDepth(const FxU16 *d, const int32_t *o, M live) {
+    return _mm512_and_si512(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), live.bits, loadi(o), d, 2),
+                            _mm512_set1_epi32(0xFFFF));
   }
   // Sixteen pixels of a row; only the live lanes are written.
   static void storeColour(FxU32 *p, I, I value, M live) { _mm512_mask_storeu_epi32(p, live.bits, value); }

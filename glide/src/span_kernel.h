@@ -272,10 +272,10 @@ struct SpanValues {
 // Depth stage: the depth value of each lane and the compare with the buffer.
 template <class V, bool kScattered>
 __attribute__((always_inline)) inline typename V::M depthTest(const DrawState &state, typename V::I value,
-                                                              const Pixels &pixels) {
-  const typename V::I stored = kScattered ? V::gatherDepth(pixels.depth, pixels.offset)
+                                                              const Pixels &pixels, typename V::M live) {
+  const typename V::I stored = kScattered ? V::gatherDepth(pixels.depth, pixels.offset, live)
                                           : V::loadDepth(pixels.depth);
-  return depthPassesLanes<V>(state.render.depthFunction, value, stored);
+  return V::both(live, depthPassesLanes<V>(state.render.depthFunction, value, stored));
 }
 
 // Colour combine stage: texel x iterated alpha (clamped as
@@ -381,34 +381,52 @@ __attribute__((always_inline)) inline void shadePixels(const Triangle &tri, cons
     texel = bilinearSample<V, !kScattered, false>(m, shape, texelRows<V>(m, shape, t, tpu), s, tpu);
   }
 
-  if (kDepth) live = V::both(live, depthTest<V, kScattered>(state, depthValue, pixels));
+  if (kDepth) live = depthTest<V, kScattered>(state, depthValue, pixels, live);
   if (kChroma) live = chromaKeep<V>(state, texel, live);
   const I alpha = iteratedAlpha<V>(alongLanes<V>(lanes.a0, V::set1(tri.a.stepX), index));
-  const I held = kScattered ? V::gatherColour(pixels.colour, pixels.offset) : V::loadColour(pixels.colour);
+  const I held = kScattered ? V::gatherColour(pixels.colour, pixels.offset, live) : V::loadColour(pixels.colour);
   const I colour = blendAdditive<V>(state, combineColour<V>(texel, alpha), held, alpha);
   writePixels<V, kDepth, kScattered>(state, pixels, held, colour, depthValue, live);
 }
 
-// Shades the pixels collected in the scratch (all of one triangle).
+// Shades the first vector of pixels collected in the scratch (all of one
+// triangle). Lanes past the count hold what earlier pixels left there:
+// offsets inside the buffers, attributes whose texels lie inside the map
+// whatever they are; nothing of them is stored.
 template <class V, bool kDepth, bool kMipmapped, bool kChroma>
 void shadeCollected(SpanScratch &b) {
-  // Lanes past the count repeat lane 0: valid pixels and texels, not stored.
-  for (int k = b.count; k < V::kLanes; ++k) {
-    b.oow0[k] = b.oow0[0];
-    b.sow0[k] = b.sow0[0];
-    b.tow0[k] = b.tow0[0];
-    b.a0[k] = b.a0[0];
-    b.index[k] = b.index[0];
-    b.offset[k] = b.offset[0];
-  }
   const Triangle &tri = *b.triangle;
   const Lanes<V> lanes = {V::load(b.oow0), V::load(b.sow0), V::load(b.tow0), V::load(b.a0),
                           V::load(b.index)};
   const SpanValues<V> none{};
   shadePixels<V, kDepth, kMipmapped, kChroma, true, Along::pixel>(
-      tri, lanes, none, V::firstLanes(b.count),
+      tri, lanes, none, V::firstLanes(b.count < V::kLanes ? b.count : V::kLanes),
       Pixels{tri.state->target.colour, tri.state->target.depth, b.offset});
-  b.count = 0;
+}
+
+// Collects pixels first .. end - 1 (fewer than a vector) of a span whose
+// attributes start as given, shading a vector whenever one is full.
+template <class V, bool kDepth, bool kMipmapped, bool kChroma>
+void collect(const Triangle &tri, SpanScratch &b, int32_t rowStart, int first, int end, float oow0,
+             float sow0, float tow0, float a0) {
+  const int k = b.count;
+  b.triangle = &tri;
+  V::storeAt(b.oow0 + k, V::set1(oow0));
+  V::storeAt(b.sow0 + k, V::set1(sow0));
+  V::storeAt(b.tow0 + k, V::set1(tow0));
+  V::storeAt(b.a0 + k, V::set1(a0));
+  V::storeAt(b.index + k, V::add(V::set1(float(first)), V::laneIndex()));
+  V::storeAt(b.offset + k, V::add32(V::set1i(rowStart + first), V::laneIndexInt()));
+  b.count += end - first;
+  if (b.count < V::kLanes) return;
+  shadeCollected<V, kDepth, kMipmapped, kChroma>(b);
+  b.count -= V::kLanes;
+  V::storeAt(b.oow0, V::loadAt(b.oow0 + V::kLanes));
+  V::storeAt(b.sow0, V::loadAt(b.sow0 + V::kLanes));
+  V::storeAt(b.tow0, V::loadAt(b.tow0 + V::kLanes));
+  V::storeAt(b.a0, V::loadAt(b.a0 + V::kLanes));
+  V::storeAt(b.index, V::loadAt(b.index + V::kLanes));
+  V::storeAt(b.offset, V::loadAt(b.offset + V::kLanes));
 }
 
 // The whole vectors of a span, shaded in place.
@@ -458,23 +476,16 @@ void shadeSpan(const Triangle &tri, SpanScratch &scratch, int y, int origin, int
     }
     i += (end - i) / V::kLanes * V::kLanes;
   }
-  SpanScratch &b = scratch;
-  b.triangle = &tri;
-  for (; i < end; ++i) {
-    const int k = b.count;
-    b.oow0[k] = oow0;
-    b.sow0[k] = sow0;
-    b.tow0[k] = tow0;
-    b.a0[k] = a0;
-    b.index[k] = float(i);
-    b.offset[k] = int32_t(row + origin + i);
-    if (++b.count == V::kLanes) shadeCollected<V, kDepth, kMipmapped, kChroma>(b);
-  }
+  if (i < end)
+    collect<V, kDepth, kMipmapped, kChroma>(tri, scratch, int32_t(row + origin), i, end, oow0, sow0,
+                                            tow0, a0);
 }
 
 template <class V, bool kDepth, bool kMipmapped, bool kChroma>
 void finishSpans(SpanScratch &scratch) {
-  if (scratch.count > 0) shadeCollected<V, kDepth, kMipmapped, kChroma>(scratch);
+  if (scratch.count == 0) return;
+  shadeCollected<V, kDepth, kMipmapped, kChroma>(scratch);
+  scratch.count = 0;
 }
 
 // The kernels of one instruction set, indexed by fastKernelVariant().

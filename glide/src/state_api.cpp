@@ -126,7 +126,8 @@ FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution
   ctx.hasDepth = nAuxBuffers > 0 || !ctx.settings.strictAux;
   size_t pixels = size_t(ctx.width) * size_t(ctx.height);
   for (auto &buffer : ctx.colour) buffer.assign(pixels, 0);
-  ctx.depth.assign(ctx.hasDepth ? pixels : 0, 0xFFFF);
+  // One spare value: a vector kernel gathers depth values 32 bits at a time.
+  ctx.depth.assign(ctx.hasDepth ? pixels + 1 : 0, 0xFFFF);
   ctx.presentBuffer.assign(pixels, 0);
   ctx.back = 0;
   ctx.frameCount = 0;

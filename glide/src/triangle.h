@@ -59,12 +59,13 @@ struct Triangle {
 // pixels of short spans and span ends, collected to be shaded a whole vector
 // at a time (a triangle covers each pixel once, so their order is free).
 struct alignas(64) SpanScratch {
-  static constexpr int kLanes = 16;
+  // Room for a vector of pixels and a span's end (less than a vector) after it.
+  static constexpr int kRoom = 2 * 16;
   const Triangle *triangle = nullptr;
-  void (*draw)(SpanScratch &) = nullptr;  // shades the collected pixels
   int count = 0;
-  alignas(64) float oow0[kLanes], sow0[kLanes], tow0[kLanes], a0[kLanes], index[kLanes];
-  alignas(64) int32_t offset[kLanes];  // of each pixel in the buffers
+  alignas(64) float oow0[kRoom] = {}, sow0[kRoom] = {}, tow0[kRoom] = {}, a0[kRoom] = {},
+                    index[kRoom] = {};
+  alignas(64) int32_t offset[kRoom] = {};  // of each pixel in the buffers
 };
 
 // Pixels x0..x1-1 of screen rows y0..y1-1.
