@@ -31,11 +31,12 @@ FX_ENTRY void FX_CALL grBufferSwap(int interval) {
   GLIDE_RECORD("grBufferSwap", double(interval));
   auto &ctx = context();
   if (!ctx.open) return;
-  glide::finishDrawing();
+  const bool pictureWanted = glide::framesWanted();
+  glide::handOverFrame(pictureWanted);
   ctx.back ^= 1;
   ctx.drawStateChanged = true;  // another back buffer
   ++ctx.frameCount;
-  if (!glide::framesWanted()) return;
+  if (!pictureWanted) return;
   const FxU32 *front = ctx.frontBuffer();
   FxU32 *out = ctx.presentBuffer.data();
   const size_t pixels = size_t(ctx.width) * size_t(ctx.height);

@@ -1,4 +1,9 @@
 // The direct path and the binned, multi-threaded one behind the same calls.
+//
+// Two sets of bins take turns: when a swap hands a frame over and nobody
+// takes the picture at once, the workers draw it while the caller goes on to
+// bin the next frame; the next call that needs the buffers (or the next
+// swap) first helps to finish it. Frames are drawn in order, one at a time.
 #include "renderer.h"
 
 #include <algorithm>
@@ -21,12 +26,39 @@ struct Renderer {
   const DrawState *current = nullptr;
   DrawState direct;
   Triangle directTriangle;
-  TileBins bins;
+  TileBins bins[2];
+  int binning = 0;         // the bins the caller fills
+  bool drawing = false;    // the other bins are being drawn by the workers
   std::unique_ptr<WorkerPool> pool;
   std::atomic<int> nextTile{0};
 };
 
 Renderer renderer;
+
+// A job of the worker pool: every thread takes tiles until none is left.
+void drawTiles(void *bins, int thread) {
+  Renderer &r = renderer;
+  const TileBins &b = *static_cast<const TileBins *>(bins);
+  const int count = b.activeTileCount();
+  for (int tile = r.nextTile.fetch_add(1, std::memory_order_relaxed); tile < count;
+       tile = r.nextTile.fetch_add(1, std::memory_order_relaxed))
+    b.drawTile(tile, r.scratch[size_t(thread)]);
+}
+
+// Waits for (and helps with) the frame the workers are drawing.
+void settleDrawing() {
+  Renderer &r = renderer;
+  if (!r.drawing) return;
+  r.pool->finish();
+  r.bins[r.binning ^ 1].reset();
+  r.drawing = false;
+}
+
+void forgetQueued() {
+  Renderer &r = renderer;
+  r.bins[r.binning].reset();
+  if (r.threads > 1) r.current = nullptr;  // its storage is reused
+}
 
 // The snapshot of the context's state for the next triangle.
 const DrawState *currentDrawState() {
@@ -35,24 +67,16 @@ const DrawState *currentDrawState() {
   if (r.current && !ctx.drawStateChanged) return r.current;
   DrawState *state = &r.direct;
   if (r.threads > 1) {
-    state = r.bins.newState();
+    state = r.bins[r.binning].newState();
     if (!state) {
       finishDrawing();
-      state = r.bins.newState();
+      state = r.bins[r.binning].newState();
     }
   }
   takeDrawState(ctx, state);
   ctx.drawStateChanged = false;
   r.current = state;
   return state;
-}
-
-void drawTiles(void *, int thread) {
-  Renderer &r = renderer;
-  const int count = r.bins.activeTileCount();
-  for (int tile = r.nextTile.fetch_add(1, std::memory_order_relaxed); tile < count;
-       tile = r.nextTile.fetch_add(1, std::memory_order_relaxed))
-    r.bins.drawTile(tile, r.scratch[size_t(thread)]);
 }
 
 // Tiles are whole rows: their pixels lie together in memory (a clear is one
@@ -68,11 +92,6 @@ void chooseTileSize(int width, int height, int threads, int *tileWidth, int *til
   *tileHeight = rows;
 }
 
-void forgetQueued() {
-  renderer.bins.reset();
-  if (renderer.threads > 1) renderer.current = nullptr;  // its storage is reused
-}
-
 }  // namespace
 
 void startRenderer(Context &ctx) {
@@ -84,7 +103,7 @@ void startRenderer(Context &ctx) {
   if (threads > 1) {
     int tileWidth = ctx.settings.tileWidth, tileHeight = ctx.settings.tileHeight;
     if (tileWidth == 0) chooseTileSize(ctx.width, ctx.height, threads, &tileWidth, &tileHeight);
-    r.bins.open(ctx.width, ctx.height, tileWidth, tileHeight);
+    for (TileBins &bins : r.bins) bins.open(ctx.width, ctx.height, tileWidth, tileHeight);
     r.pool.reset(new WorkerPool(threads));
     threads = r.pool->threads();
   }
@@ -96,9 +115,10 @@ void startRenderer(Context &ctx) {
 
 void stopRenderer() {
   Renderer &r = renderer;
+  settleDrawing();
   forgetQueued();
   r.pool.reset();  // joins the workers
-  r.bins.close();
+  for (TileBins &bins : r.bins) bins.close();
   std::vector<SpanScratch>().swap(r.scratch);
   r.current = nullptr;
   r.threads = 0;
@@ -116,21 +136,21 @@ void drawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
       rasterize(r.directTriangle, r.screen, r.scratch[0]);
     return;
   }
-  Triangle *tri = r.bins.newTriangle();
+  Triangle *tri = r.bins[r.binning].newTriangle();
   if (!tri) {
     finishDrawing();
     state = currentDrawState();
-    tri = r.bins.newTriangle();
+    tri = r.bins[r.binning].newTriangle();
   }
   if (!setUpTriangle(ctx, *state, a, b, c, tri)) return;
-  if (r.bins.addTriangle(*tri)) return;
+  if (r.bins[r.binning].addTriangle(*tri)) return;
   // No room in the tiles: draw what is queued and start again.
   const Triangle pending = *tri;
   finishDrawing();
-  tri = r.bins.newTriangle();
+  tri = r.bins[r.binning].newTriangle();
   *tri = pending;
   tri->state = currentDrawState();
-  r.bins.addTriangle(*tri);
+  r.bins[r.binning].addTriangle(*tri);
 }
 
 void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth) {
@@ -142,23 +162,44 @@ void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth) {
     clearRect(clear, r.screen);
     return;
   }
-  if (r.bins.addClear(clear)) return;
+  if (r.bins[r.binning].addClear(clear)) return;
   finishDrawing();
-  r.bins.addClear(clear);
+  r.bins[r.binning].addClear(clear);
 }
 
 void finishDrawing() {
   Renderer &r = renderer;
   if (r.threads <= 1) return;
-  if (!r.bins.empty()) {
+  settleDrawing();
+  if (!r.bins[r.binning].empty()) {
     r.nextTile.store(0, std::memory_order_relaxed);
-    r.pool->run(drawTiles, nullptr);
+    r.pool->run(drawTiles, &r.bins[r.binning]);
+  }
+  forgetQueued();
+}
+
+void handOverFrame(bool pictureWanted) {
+  Renderer &r = renderer;
+  if (r.threads <= 1) return;
+  if (pictureWanted) {
+    finishDrawing();
+    return;
+  }
+  settleDrawing();
+  if (!r.bins[r.binning].empty()) {
+    r.nextTile.store(0, std::memory_order_relaxed);
+    r.pool->start(drawTiles, &r.bins[r.binning]);
+    r.drawing = true;
+    r.binning ^= 1;
   }
   forgetQueued();
 }
 
 void textureWillChange(const Mipmap &texture) {
-  if (renderer.threads > 1 && renderer.bins.reads(texture)) finishDrawing();
+  Renderer &r = renderer;
+  if (r.threads <= 1) return;
+  if (r.drawing && r.bins[r.binning ^ 1].reads(texture)) settleDrawing();
+  if (r.bins[r.binning].reads(texture)) finishDrawing();
 }
 
 }  // namespace glide

@@ -26,6 +26,9 @@ void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth);
 // Draws everything queued: before a swap, a read of the buffers, or
 // whatever else needs them as the calls so far left them.
 void finishDrawing();
+// At a swap: draws the frame now when its picture is wanted at once;
+// otherwise the workers draw it while the caller goes on.
+void handOverFrame(bool pictureWanted);
 // Draws what is queued if any of it reads the texture (before it changes).
 void textureWillChange(const Mipmap &texture);
 

@@ -103,11 +103,13 @@ bool setUpTriangle(const Context &ctx, const DrawState &state, const GrVertex *v
   }
   tri->kernel = tri->texture && state.kernel ? state.kernel : &kReferenceKernel;
   const double inverseDet = 1.0 / det;
-  tri->r = makePlane(p, va->r, vb->r, vc->r, inverseDet);
-  tri->g = makePlane(p, va->g, vb->g, vc->g, inverseDet);
-  tri->b = makePlane(p, va->b, vb->b, vc->b, inverseDet);
+  if (tri->kernel == &kReferenceKernel) {  // the fast path reads no colour and no z
+    tri->r = makePlane(p, va->r, vb->r, vc->r, inverseDet);
+    tri->g = makePlane(p, va->g, vb->g, vc->g, inverseDet);
+    tri->b = makePlane(p, va->b, vb->b, vc->b, inverseDet);
+    tri->ooz = makePlane(p, va->ooz, vb->ooz, vc->ooz, inverseDet);
+  }
   tri->a = makePlane(p, va->a, vb->a, vc->a, inverseDet);
-  tri->ooz = makePlane(p, va->ooz, vb->ooz, vc->ooz, inverseDet);
   tri->oow = makePlane(p, va->oow, vb->oow, vc->oow, inverseDet);
   tri->sow = makePlane(p, va->tmuvtx[0].sow, vb->tmuvtx[0].sow, vc->tmuvtx[0].sow, inverseDet);
   tri->tow = makePlane(p, va->tmuvtx[0].tow, vb->tmuvtx[0].tow, vc->tmuvtx[0].tow, inverseDet);

@@ -20,10 +20,18 @@ class WorkerPool {
   WorkerPool &operator=(const WorkerPool &) = delete;
 
   int threads() const;
-  // Calls job(context, t) for t = 0 .. threads() - 1, t = 0 on the calling
-  // thread, the others at the same time on the workers, and returns when
+  // Starts job(context, t) on the workers, t = 1 .. threads() - 1, and
+  // returns at once. One job at a time: finish() it before the next.
+  void start(void (*job)(void *context, int thread), void *context);
+  // Calls the started job with t = 0 on the calling thread (the job shares
+  // out its work, so the caller helps with what is left) and returns when
   // every call has returned. What the calls wrote is then visible here.
-  void run(void (*job)(void *context, int thread), void *context);
+  void finish();
+  // start() and finish().
+  void run(void (*job)(void *context, int thread), void *context) {
+    start(job, context);
+    finish();
+  }
 
  private:
   struct Workers;

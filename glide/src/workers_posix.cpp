@@ -61,9 +61,9 @@ WorkerPool::~WorkerPool() {
 
 int WorkerPool::threads() const { return int(workers_->threads.size()) + 1; }
 
-void WorkerPool::run(void (*job)(void *, int), void *context) {
+void WorkerPool::start(void (*job)(void *, int), void *context) {
   Workers &w = *workers_;
-  if (!w.threads.empty()) {
+  {
     std::lock_guard<std::mutex> lock(w.mutex);
     w.job = job;
     w.context = context;
@@ -71,9 +71,21 @@ void WorkerPool::run(void (*job)(void *, int), void *context) {
     ++w.generation;
   }
   w.wake.notify_all();
-  job(context, 0);
+}
+
+void WorkerPool::finish() {
+  Workers &w = *workers_;
+  void (*job)(void *, int);
+  void *context;
+  {
+    std::lock_guard<std::mutex> lock(w.mutex);
+    job = w.job;
+    context = w.context;
+  }
+  if (job) job(context, 0);
   std::unique_lock<std::mutex> lock(w.mutex);
   w.done.wait(lock, [&] { return w.running == 0; });
+  w.job = nullptr;
 }
 
 }  // namespace glide

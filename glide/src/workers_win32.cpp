@@ -77,14 +77,19 @@ WorkerPool::~WorkerPool() {
 
 int WorkerPool::threads() const { return int(workers_->workers.size()) + 1; }
 
-void WorkerPool::run(void (*job)(void *, int), void *context) {
+void WorkerPool::start(void (*job)(void *, int), void *context) {
   Workers &w = *workers_;
   w.job = job;
   w.context = context;
   InterlockedExchange(&w.running, LONG(w.workers.size()));
   for (Workers::Worker &worker : w.workers) SetEvent(worker.start);
-  job(context, 0);
+}
+
+void WorkerPool::finish() {
+  Workers &w = *workers_;
+  if (w.job) w.job(w.context, 0);
   if (!w.workers.empty()) WaitForSingleObject(w.done, INFINITE);
+  w.job = nullptr;
 }
 
 }  // namespace glide

@@ -1,6 +1,8 @@
 // The plug-in's own frames, loaded and driven as a host does, drawn with 1,
 // 2, 3 and 8 threads at 1x and 3x scale: every frame identical to the bit,
-// and at 1x identical to the reference pixel path's.
+// and at 1x identical to the reference pixel path's. With a presenter every
+// frame is drawn at its swap; without one the workers draw a frame while the
+// next is binned, and reading the picture waits for it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,8 +22,10 @@ void FX_CALL hashFrame(const FxU32 *pixels, int width, int height, int stride, i
   static_cast<std::vector<uint64_t> *>(user)->push_back(hash);
 }
 
-// A hash of every swapped frame, then one of the last frame's depth buffer.
-std::vector<uint64_t> frameHashes(int scale, int threads, const char *tile, bool reference, int frames) {
+// A hash of every swapped frame (with a presenter) or of every third (read
+// back without one), then one of the last frame's depth buffer.
+std::vector<uint64_t> frameHashes(int scale, int threads, const char *tile, bool reference, int frames,
+                                  bool presenter = true) {
   std::vector<uint64_t> hashes;
   hardening::PluginHost host;
   if (!host.ready()) return hashes;
@@ -29,14 +33,21 @@ std::vector<uint64_t> frameHashes(int scale, int threads, const char *tile, bool
   if (*tile) setenv("VELMO_GLIDE_TILE", tile, 1);
   vglSetScale(scale);
   vglSetThreads(threads);
-  vglSetPresenter(hashFrame, &hashes);
+  if (presenter) vglSetPresenter(hashFrame, &hashes);
   VisModule *module = host.module();
   module->init(module);
+  int width = 0, height = 0;
+  std::vector<FxU32> picture;
   for (int frame = 0; frame < frames; ++frame) {
     host.fillSpectrum(frame);
     module->render(module);
+    if (!presenter && frame % 3 == 2) {
+      vglGetFrameSize(&width, &height);
+      picture.resize(size_t(width) * size_t(height));
+      vglReadFrame(GR_BUFFER_FRONTBUFFER, picture.data(), FxU32(width));
+      hashFrame(picture.data(), width, height, width, 0, &hashes);
+    }
   }
-  int width = 0, height = 0;
   vglGetFrameSize(&width, &height);
   std::vector<FxU16> depth(size_t(width) * size_t(height));
   grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, FxU32(width), FxU32(height), FxU32(width) * 2, depth.data());
@@ -65,6 +76,10 @@ TEST_P(PluginFramesOnThreads, AreIdenticalToTheBit) {
   EXPECT_EQ(frameHashes(scale, 2, "", false, frames), direct) << "2 threads";
   EXPECT_EQ(frameHashes(scale, 3, "64", false, frames), direct) << "3 threads, 64 x 64 tiles";
   EXPECT_EQ(frameHashes(scale, 8, "24x40", false, frames), direct) << "8 threads, 24 x 40 tiles";
+  const std::vector<uint64_t> unpresented = frameHashes(scale, 1, "", false, frames, false);
+  ASSERT_EQ(unpresented.size(), size_t(frames / 3) + 1);
+  EXPECT_EQ(frameHashes(scale, 2, "", false, frames, false), unpresented) << "2 threads, no presenter";
+  EXPECT_EQ(frameHashes(scale, 3, "64", false, frames, false), unpresented) << "3 threads, no presenter";
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PluginFramesOnThreads, ::testing::Values(1, 3),
