@@ -2,6 +2,7 @@
 # Builds every configuration and runs every test suite:
 #   native    Linux x86-64 (gcc)
 #   sanitize  Linux x86-64 with AddressSanitizer + UndefinedBehaviorSanitizer (clang)
+#   tsan      the Glide and plug-in suites with ThreadSanitizer (clang)
 #   win32     the 32-bit Windows build, its tests run under Wine on a virtual X display
 #   fuzz      a short, bounded libFuzzer pass over every fuzz target
 # Installs what it needs first (scripts/setup.sh). Run as root on Debian 12.
@@ -30,11 +31,13 @@ run_ctest() {
 
 build native
 build sanitize
+build tsan
 build win32
 
 status=0
 run_ctest native || status=1
 run_ctest sanitize || status=1
+run_ctest tsan || status=1
 
 # Wine: one prefix for the whole run, initialised once on a virtual display.
 export WINEDEBUG=-all
