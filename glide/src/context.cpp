@@ -42,9 +42,11 @@ bool operator==(const RenderState &a, const RenderState &b) {
          a.textureSource == b.textureSource;
 }
 
+// Lives as long as the process: a frame the workers are still drawing when
+// the process ends without grGlideShutdown keeps its buffers to the end.
 Context &context() {
-  static Context instance;
-  return instance;
+  static Context *const instance = new Context;
+  return *instance;
 }
 
 FxU32 toArgb(GrColor_t v) {

@@ -33,7 +33,9 @@ struct Renderer {
   std::atomic<int> nextTile{0};
 };
 
-Renderer renderer;
+// Lives as long as the process, as the context does: its workers may be
+// drawing when the process ends.
+Renderer &renderer = *new Renderer;
 
 // A job of the worker pool: every thread takes tiles until none is left.
 void drawTiles(void *bins, int thread) {

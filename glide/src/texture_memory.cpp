@@ -22,7 +22,9 @@ struct TextureUnit {
   FxU32 used = 0;
   std::vector<std::unique_ptr<Mipmap>> mipmaps;
 };
-TextureUnit unit0;
+// Lives as long as the process: queued triangles read its texels from the
+// worker threads, which may still be drawing when the process ends.
+TextureUnit &unit0 = *new TextureUnit;
 
 int log2Exact(int n) {
   int shift = 0;

@@ -226,5 +226,32 @@ TEST(Threads, ShutdownWithWorkQueuedAndInitCyclesLeaveNoThread) {
   vglSetThreads(0);
 }
 
+// Hands frames to the workers and ends the process at once.
+void exitWhileAFrameIsDrawn() {
+  vglSetThreads(2);
+  grGlideInit();
+  GrHwConfiguration hw;
+  grSstQueryHardware(&hw);
+  grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_75Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_LOWER_LEFT, 2, 1);
+  usePluginDrawState();
+  guTexSource(makeTexture(3));
+  const GrVertex a = texturedVertex(0, 0, 2, 0, 0), b = texturedVertex(640, 0, 2, 900, 0),
+                 c = texturedVertex(0, 480, 9, 0, 900);
+  for (int frame = 0; frame < 3; ++frame) {
+    grBufferClear(0, 0, 0xFFFF);
+    for (int i = 0; i < 100; ++i) grDrawTriangle(&a, &b, &c);
+    grBufferSwap(1);
+  }
+  std::exit(7);
+}
+
+// A host may end the process without grGlideShutdown while the workers
+// still draw the frame it handed over: they must not draw into freed memory
+// (the sanitizer build sees it).
+TEST(ThreadsDeathTest, ProcessEndsWhileAFrameIsDrawn) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(exitWhileAFrameIsDrawn(), ::testing::ExitedWithCode(7), "");
+}
+
 }  // namespace
 }  // namespace glidetest
