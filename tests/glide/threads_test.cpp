@@ -41,14 +41,16 @@ int threadsOfThisProcess() {
 
 // Opens a window drawing with `threads` threads and tiles of `tile` ("" for
 // the library's choice), runs the scene, and returns every picture it read.
-std::vector<Picture> drawWith(int threads, const char *tile,
-                              const std::function<void(std::vector<Picture> &)> &scene) {
+using Scene = std::function<void(std::vector<Picture> &)>;
+
+std::vector<Picture> drawWith(int threads, const char *tile, const Scene &scene,
+                              GrOriginLocation_t origin = GR_ORIGIN_LOWER_LEFT) {
   if (*tile) setenv("VELMO_GLIDE_TILE", tile, 1);
   vglSetThreads(threads);
   grGlideInit();
   GrHwConfiguration hw;
   grSstQueryHardware(&hw);
-  grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_75Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_LOWER_LEFT, 2, 1);
+  grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_75Hz, GR_COLORFORMAT_ARGB, origin, 2, 1);
   EXPECT_EQ(vglGetThreads(), threads);
   grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
   grDepthBufferFunction(GR_CMP_LESS);
@@ -65,18 +67,28 @@ std::vector<Picture> drawWith(int threads, const char *tile,
 
 // The scene drawn with one thread, then with several thread counts and tile
 // shapes (odd ones included), must read back the same pictures.
-void expectSameOnEveryThreadCount(const std::function<void(std::vector<Picture> &)> &scene) {
-  const std::vector<Picture> direct = drawWith(1, "", scene);
+void expectSameOnEveryThreadCount(const Scene &scene, GrOriginLocation_t origin = GR_ORIGIN_LOWER_LEFT) {
+  const std::vector<Picture> direct = drawWith(1, "", scene, origin);
   struct Setting {
     int threads;
     const char *tile;
   };
   for (const Setting &s : {Setting{2, ""}, Setting{3, "32"}, Setting{8, "24x40"}, Setting{3, "640x8"}}) {
-    const std::vector<Picture> binned = drawWith(s.threads, s.tile, scene);
+    const std::vector<Picture> binned = drawWith(s.threads, s.tile, scene, origin);
     ASSERT_EQ(binned.size(), direct.size());
     for (size_t i = 0; i < direct.size(); ++i)
       EXPECT_TRUE(binned[i] == direct[i]) << s.threads << " threads, tiles " << s.tile << ", read " << i;
   }
+}
+
+// True when every pixel is the clear colour or an RGB565 colour widened back
+// to 8 bits (the low bits repeat the high ones), as the dither leaves it.
+bool clearOrWidened565(const std::vector<FxU32> &pixels, FxU32 clear) {
+  for (FxU32 p : pixels) {
+    const FxU32 r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+    if (p != clear && ((r & 7) != r >> 5 || (g & 3) != g >> 6 || (b & 7) != b >> 5)) return false;
+  }
+  return true;
 }
 
 void useFlatColour() {
@@ -174,6 +186,42 @@ TEST(Threads, StateAndTextureChangesBetweenQueuedTriangles) {
     }
   };
   expectSameOnEveryThreadCount(scene);
+}
+
+TEST(Threads, FramesDrawnByTheWorkersWhileTexelsAndSettingsChange) {
+  // No presenter: each swapped frame is drawn by the workers while the next
+  // one is binned, and the texels it reads are replaced right after the
+  // swap. Upper-left origin, dither for a frame, and a change of the thread
+  // count with work queued.
+  auto scene = [](std::vector<Picture> &pictures) {
+    usePluginDrawState();
+    const GrMipMapId_t texture = makeTexture(4);
+    guTexSource(texture);
+    const GrVertex away = texturedVertex(-50, -50, 3, 0, 0), awayB = texturedVertex(-40, -50, 3, 9, 0),
+                   awayC = texturedVertex(-50, -40, 3, 0, 9);
+    for (int frame = 0; frame < 5; ++frame) {
+      grBufferClear(0x00102030, 0, 0xFFFF);
+      grDrawTriangle(&away, &awayB, &awayC);  // off the screen, with the state as it was
+      vglSetDither(frame == 3);               // in the middle of the frame
+      for (int i = 0; i < 12; ++i) {
+        const float x = float(i * 53), y = float(i * 37 % 400);
+        GrVertex a = texturedVertex(x, y, 3, 0, 0), b = texturedVertex(x + 200, y + 20, 5, 200, 10),
+                 c = texturedVertex(x + 30, y + 90, 8, 20, 180);
+        grDrawTriangle(&a, &b, &c);
+      }
+      if (frame == 2) vglSetThreads(vglGetThreads() == 1 ? 1 : 5);
+      grBufferSwap(1);
+      guTexDownloadMipMap(texture, std::vector<FxU16>(5461, FxU16(frame * 7919 + 1)).data(), nullptr);
+      if (frame == 3 || frame == 4) {
+        pictures.push_back(Picture{});
+        pictures.back().colour.resize(size_t(kWidth) * kHeight);
+        EXPECT_TRUE(vglReadFrame(GR_BUFFER_FRONTBUFFER, pictures.back().colour.data(), kWidth));
+        // Dithered triangles in the one frame, on the undithered clear.
+        EXPECT_EQ(clearOrWidened565(pictures.back().colour, 0x102030), frame == 3) << "frame " << frame;
+      }
+    }
+  };
+  expectSameOnEveryThreadCount(scene, GR_ORIGIN_UPPER_LEFT);
 }
 
 TEST(Threads, MoreTrianglesThanABinHolds) {
