@@ -20,6 +20,8 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   # real recordings for calibration tests
   frozen-bubble-data
+  # Mesa's off-screen llvmpipe: the peer of bench/replay (no test needs it)
+  libosmesa6-dev
 )
 
 if [ "$(id -u)" -ne 0 ]; then

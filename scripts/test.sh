@@ -2,6 +2,7 @@
 # Builds every configuration and runs every test suite:
 #   native    Linux x86-64 (gcc)
 #   sanitize  Linux x86-64 with AddressSanitizer + UndefinedBehaviorSanitizer (clang)
+#   tsan      the Glide and plug-in suites with ThreadSanitizer (clang)
 #   win32     the 32-bit Windows build: its checks that run nothing (abi.*) everywhere;
 #             its programs (wine.*) under Wine on a virtual X display where this machine
 #             runs 32-bit programs, and counted as skipped, with the reason, where not
@@ -53,12 +54,14 @@ run_wine_ctest() {
 
 build native
 build sanitize
+build tsan
 build win32
 build win64
 
 status=0
 run_ctest native || status=1
 run_ctest sanitize || status=1
+run_ctest tsan || status=1
 
 export WINEDEBUG=-all
 probe=${VELMO_I386_PROBE:-/usr/lib/wine/wine}
