@@ -11,7 +11,7 @@
 #include <glide.h>
 #include <velmo_glide.h>
 
-#include "tests/hardening/plugin_host.h"
+#include "plugin_host.h"
 
 namespace {
 
