@@ -1,12 +1,16 @@
 // The main window as a plug-in sees it, through the platform's Win32 calls:
-// found by class, its caption, the play-position query and the keys.
+// found by class, its caption (in Windows-1252, as Winamp's ANSI captions
+// were), the play-position query and the keys.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
+#include "vis/ansi_text.h"
 #include "vis/host_window.h"
+#include "vis/vis_session.h"
 
 namespace velmo {
 namespace {
@@ -63,6 +67,42 @@ TEST(HostWindow, AnswersAsWinampsMainWindowDoes) {
 
 TEST(HostWindow, CaptionWithoutArtist) {
   EXPECT_EQ(hostCaption(1, "", "Night Drive"), "1. Night Drive - Winamp");
+}
+
+struct AnsiCase {
+  const char* name;
+  std::string text;
+  std::string windows1252;
+};
+
+void PrintTo(const AnsiCase& c, std::ostream* out) { *out << c.name; }
+
+class CaptionText : public ::testing::TestWithParam<AnsiCase> {};
+
+TEST_P(CaptionText, IsWindows1252WithAQuestionMarkForWhatItLacks) {
+  EXPECT_EQ(toWindows1252(GetParam().text), GetParam().windows1252);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tags, CaptionText,
+    ::testing::Values(AnsiCase{"Ascii", "1. Artist - Title - Winamp", "1. Artist - Title - Winamp"},
+                      AnsiCase{"Latin", "Bj\xC3\xB6rk - J\xC3\xB3ga", "Bj\xF6rk - J\xF3ga"},
+                      AnsiCase{"EuroAndQuotes", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D", "\x80 \x93x\x94"},
+                      AnsiCase{"NotInTheCodePage", "\xE6\x97\xA5\xE6\x9C\xAC - \xF0\x9F\x8E\xB5 - a", "?? - ? - a"},
+                      AnsiCase{"AlreadyEightBit", "Bj\xF6rk", "Bj\xF6rk"},
+                      AnsiCase{"Empty", "", ""}),
+    [](const ::testing::TestParamInfo<AnsiCase>& info) { return std::string(info.param.name); });
+
+// The session's caption reaches the main window converted.
+TEST(HostWindow, SessionCaptionIsWhatThePluginReads) {
+  FixedControls controls;
+  VisSession session;
+  std::string error;
+  ASSERT_TRUE(session.open(VELMO_OUTPUT_DIR "/vis_velmo.so", &controls, &error)) << error;
+  session.setCaption(hostCaption(1, "Bj\xC3\xB6rk", "J\xC3\xB3ga"));
+  char caption[130];
+  GetWindowTextA(FindWindowA(kHostWindowClass, nullptr), caption, sizeof caption);
+  EXPECT_STREQ(caption, "1. Bj\xF6rk - J\xF3ga - Winamp");
 }
 
 }  // namespace
