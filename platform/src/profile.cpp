@@ -44,9 +44,13 @@ ReadResult readFile(const char* path, std::string& bytes) {
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::missing : ReadResult::failed;
   struct stat st{};
   ReadResult result = ReadResult::ok;
-  if (fstat(fd, &st) != 0) result = ReadResult::failed;
-  else if (!S_ISREG(st.st_mode)) result = ReadResult::notRegular;
-  else if (st.st_size > kLargestFile) result = ReadResult::tooLarge;
+  if (fstat(fd, &st) != 0) {
+    result = ReadResult::failed;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = ReadResult::notRegular;
+  } else if (st.st_size > kLargestFile) {
+    result = ReadResult::tooLarge;
+  }
   char chunk[4096];
   while (result == ReadResult::ok) {
     const ssize_t n = read(fd, chunk, sizeof chunk);

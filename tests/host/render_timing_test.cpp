@@ -16,7 +16,7 @@ struct TimingCase {
   double at;            // --at; -1: not a snapshot
   int64_t frameTotal;   // expected; -1: until the sound ends
   int64_t audioTotal;
-  const char* error;    // expected refusal, or null
+  const char* error;  // expected refusal, or null
 };
 
 void PrintTo(const TimingCase& c, std::ostream* out) { *out << c.name; }
