@@ -96,45 +96,30 @@ TEST_F(Profile, TwoProcessesWritingDifferentKeysBothKeepTheirs) {
   EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator{}), 1);
 }
 
-struct OddFile {
-  const char* name;
-  std::function<bool(const std::string&)> make;
-};
-
-void PrintTo(const OddFile& odd, std::ostream* out) { *out << odd.name; }
-
-class OddSettingsFile : public Profile, public ::testing::WithParamInterface<OddFile> {};
-
 // A pipe, a device or a file far larger than any settings file in the place
 // of plugin.ini: reading gives the defaults at once (a pipe would wait for
 // ever, a device never ends; the alarm ends the test if so), and a write is
 // refused rather than replacing what is there.
-TEST_P(OddSettingsFile, ReadsAsDefaultsAndIsNeverReplaced) {
+TEST_F(Profile, OddFilesReadAsDefaultsAndAreNeverReplaced) {
   const std::string path = file("plugin.ini");
-  ASSERT_TRUE(GetParam().make(path));
-  struct stat before{};
-  ASSERT_EQ(lstat(path.c_str(), &before), 0);
-  alarm(10);
-  EXPECT_EQ(GetPrivateProfileIntA("Section", "Key", 7, path.c_str()), 7u);
-  char text[16];
-  EXPECT_EQ(GetPrivateProfileStringA("Section", "Key", "none", text, sizeof text, path.c_str()), 4u);
-  EXPECT_FALSE(WritePrivateProfileStringA("Section", "Key", "1", path.c_str()));
-  alarm(0);
-  struct stat after{};
-  ASSERT_EQ(lstat(path.c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_EQ(after.st_size, before.st_size);
-  EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator{}), 1);
+  const std::pair<const char*, std::function<bool()>> oddFiles[] = {
+      {"pipe", [&] { return mkfifo(path.c_str(), 0600) == 0; }},
+      {"link to /dev/zero", [&] { return symlink("/dev/zero", path.c_str()) == 0; }},
+      {"2 MB file", [&] { return velmo_test::writeFile(path, "[Section]\r\nKey=1\r\n" + std::string(2 << 20, ';')); }}};
+  for (const auto& [name, make] : oddFiles) {
+    fs::remove(path);
+    ASSERT_TRUE(make()) << name;
+    struct stat before{}, after{};
+    ASSERT_EQ(lstat(path.c_str(), &before), 0);
+    alarm(10);
+    EXPECT_EQ(GetPrivateProfileIntA("Section", "Key", 7, path.c_str()), 7u) << name;
+    EXPECT_FALSE(WritePrivateProfileStringA("Section", "Key", "1", path.c_str())) << name;
+    alarm(0);
+    ASSERT_EQ(lstat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << name;
+    EXPECT_EQ(after.st_size, before.st_size) << name;
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator{}), 1) << name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    InPlaceOfPluginIni, OddSettingsFile,
-    ::testing::Values(
-        OddFile{"Pipe", [](const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; }},
-        OddFile{"LinkToDevZero", [](const std::string& path) { return symlink("/dev/zero", path.c_str()) == 0; }},
-        OddFile{"TwoMegabytes", [](const std::string& path) {
-                  return velmo_test::writeFile(path, "[Section]\r\nKey=1\r\n" + std::string(2 << 20, ';'));
-                }}),
-    [](const ::testing::TestParamInfo<OddFile>& info) { return std::string(info.param.name); });
 
 }  // namespace
