@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/library_log.h"
 #include "audio/live_capture.h"
 #include "commands/command_line.h"
 #include "commands/config_job.h"
@@ -11,14 +12,22 @@
 #include "commands/render_job.h"
 #include "commands/report.h"
 #include "vis/plugin_folder.h"
+#include "vis/vis_loader.h"
 
 namespace {
 
-// The plug-in named with --plugin, or the one installed beside the program;
-// in a folder the user can write, so that its settings can be saved.
-std::string resolvePlugin(const std::string& requested) {
+// The plug-in named with --plugin (a name without a folder is a file in the
+// current folder, as in a shell), or the one installed beside the program;
+// in a folder the user can write, so that its settings can be saved. Empty,
+// with `error`, when there is none to load.
+std::string resolvePlugin(const std::string& requested, std::string* error) {
   std::string path = requested.empty() ? velmo::defaultPluginPath() : requested;
-  if (path.empty()) return path;
+  if (path.empty()) {
+    *error = std::string("cannot find ") + velmo::kPluginFileName + " beside the program; name one with --plugin PATH";
+    return path;
+  }
+  if (!velmo::visFileUsable(path, error)) return "";
+  if (path.find('/') == std::string::npos) path = "./" + path;  // not the loader's search
   std::string note;
   std::string usable = velmo::userWritablePluginPath(path, &note);
   if (!note.empty()) velmo::warn(note);
@@ -40,13 +49,12 @@ int main(int argc, char** argv) {
   velmo::CommandLine line;
   const int status = velmo::parseCommandLine(argc, argv, &line);
   if (status >= 0) return status;
+  velmo::showLibraryMessages(line.verbose);
   if (line.command == velmo::Command::ListCaptureDevices) return listCaptureDevices();
 
-  const std::string plugin = resolvePlugin(line.pluginPath);
-  if (plugin.empty()) {
-    return velmo::fail(std::string("cannot find ") + velmo::kPluginFileName +
-                       " beside the program; name one with --plugin PATH");
-  }
+  std::string error;
+  const std::string plugin = resolvePlugin(line.pluginPath, &error);
+  if (plugin.empty()) return velmo::fail(error);
   line.play.pluginPath = line.render.pluginPath = plugin;
   switch (line.command) {
     case velmo::Command::Render:

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "audio/library_log.h"
+
 namespace velmo {
 namespace {
 
@@ -18,23 +20,33 @@ std::string baseNameWithoutExtension(const std::string& path) {
   return name;
 }
 
+// The length libsndfile gives, or -1 when it is unknown: a pipe, or a length
+// no file of this size can hold (a cut-short Ogg file reports the largest
+// count there is). No codec packs more than a second of sound into a byte.
+int64_t plausibleLength(const SF_INFO& sfInfo, int64_t fileBytes) {
+  if (!sfInfo.seekable || sfInfo.frames < 0) return -1;
+  return sfInfo.frames / sfInfo.samplerate > fileBytes ? -1 : sfInfo.frames;
+}
+
 class SndFileSource : public AudioSource {
  public:
-  SndFileSource(SNDFILE* file, const SF_INFO& sfInfo, TrackInfo info)
-      : file_(file), sfInfo_(sfInfo), info_(std::move(info)) {}
+  SndFileSource(SNDFILE* file, const SF_INFO& sfInfo, int64_t length, TrackInfo info)
+      : file_(file), sfInfo_(sfInfo), length_(length), info_(std::move(info)) {}
   ~SndFileSource() override { sf_close(file_); }
 
   int sampleRate() const override { return sfInfo_.samplerate; }
   int channels() const override { return sfInfo_.channels; }
-  int64_t frameCount() const override { return sfInfo_.seekable ? sfInfo_.frames : -1; }
+  int64_t frameCount() const override { return length_; }
   size_t read(float* out, size_t frames) override {
+    QuietLibrary quiet;
     sf_count_t got = sf_readf_float(file_, out, static_cast<sf_count_t>(frames));
     return got > 0 ? static_cast<size_t>(got) : 0;
   }
   bool seek(int64_t frame) override {
     if (!sfInfo_.seekable) return false;
     if (frame < 0) frame = 0;
-    if (frame > sfInfo_.frames) frame = sfInfo_.frames;
+    if (length_ >= 0 && frame > length_) frame = length_;
+    QuietLibrary quiet;
     return sf_seek(file_, frame, SEEK_SET) >= 0;
   }
   const TrackInfo& info() const override { return info_; }
@@ -42,6 +54,7 @@ class SndFileSource : public AudioSource {
  private:
   SNDFILE* file_;
   SF_INFO sfInfo_;
+  int64_t length_;
   TrackInfo info_;
 };
 
@@ -58,13 +71,22 @@ std::unique_ptr<AudioSource> openAudioFile(const std::string& path, std::string*
     return nullptr;
   }
   SF_INFO sfInfo{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &sfInfo);
+  SNDFILE* file;
+  {
+    QuietLibrary quiet;
+    file = sf_open(path.c_str(), SFM_READ, &sfInfo);
+  }
   if (!file) {
-    int code = sf_error(nullptr);
+    const int code = sf_error(nullptr);
+    const std::string reason = sf_strerror(nullptr);
     if (code == SF_ERR_SYSTEM) {
-      *error = path + ": cannot read (" + sf_strerror(nullptr) + ")";
+      *error = path + ": cannot read (" + reason + ")";
+    } else if (code == SF_ERR_UNRECOGNISED_FORMAT || code == SF_ERR_MALFORMED_FILE ||
+               code == SF_ERR_UNSUPPORTED_ENCODING || !S_ISREG(st.st_mode)) {
+      *error = path + ": not an audio file this player can read (" + reason + ")";
     } else {
-      *error = path + ": not an audio file this player can read (" + sf_strerror(nullptr) + ")";
+      // libsndfile's words here would be a guess about pipes.
+      *error = path + ": not an audio file this player can read";
     }
     return nullptr;
   }
@@ -77,7 +99,8 @@ std::unique_ptr<AudioSource> openAudioFile(const std::string& path, std::string*
   if (const char* artist = sf_get_string(file, SF_STR_ARTIST)) info.artist = artist;
   if (const char* title = sf_get_string(file, SF_STR_TITLE)) info.title = title;
   if (info.title.empty()) info.title = baseNameWithoutExtension(path);
-  return std::make_unique<SndFileSource>(file, sfInfo, std::move(info));
+  const int64_t length = plausibleLength(sfInfo, S_ISREG(st.st_mode) ? st.st_size : 0);
+  return std::make_unique<SndFileSource>(file, sfInfo, length, std::move(info));
 }
 
 }  // namespace velmo

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "audio/audio_file.h"
@@ -169,7 +170,7 @@ int Transport::playPositionMs() {
 
 int Transport::trackLengthSeconds() {
   if (!source_ || source_->frameCount() < 0) return -1;
-  return static_cast<int>(source_->frameCount() / source_->sampleRate());
+  return static_cast<int>(std::min<int64_t>(source_->frameCount() / source_->sampleRate(), INT_MAX));
 }
 
 int Transport::playState() {

@@ -12,6 +12,7 @@ enum class Command { Play, Live, ListCaptureDevices, Render, Snapshot, Config };
 struct CommandLine {
   Command command = Command::Play;
   std::string pluginPath;  // as given with --plugin; empty: the default one
+  bool verbose = false;    // the libraries' own messages too
   PlayJob play;            // play and live
   RenderJob render;        // render and snapshot
 };

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 
@@ -48,7 +49,7 @@ class RenderRun {
     // The play position the plug-in asks for is the time of the frame drawn.
     controls_.positionMs = 0;
     controls_.state = 1;
-    controls_.lengthSeconds = timing_.seconds >= 0 ? static_cast<int>(timing_.seconds) : -1;
+    controls_.lengthSeconds = timing_.seconds >= 0 && timing_.seconds < INT_MAX ? static_cast<int>(timing_.seconds) : -1;
     if (!picture_.open(job_.pluginPath, job_.scale, job_.dither, &controls_, error)) return false;
     const TrackInfo& info = source_->info();
     picture_.session().setCaption(hostCaption(1, info.artist, info.title));
@@ -60,13 +61,16 @@ class RenderRun {
   bool start(std::string* error) { return picture_.session().start(source_->sampleRate(), source_->channels(), error); }
 
   // Draws frame after frame until the length is reached, the track ends
-  // (when its length is unknown) or the output fails.
+  // (a file cut short ends before the length its header gives) or the
+  // output fails.
   void drawFrames(ProgressBar* bar) {
     const int rate = source_->sampleRate();
     for (frameIndex_ = 0; timing_.frameTotal < 0 || frameIndex_ < timing_.frameTotal; ++frameIndex_) {
       const int64_t moment = frameMoment(frameIndex_, rate, job_.fps);
       pump_.readUpTo(moment + kSpectrumWindow / 2);
-      if (timing_.frameTotal < 0 && pump_.ended() && moment >= pump_.history().end()) break;
+      // No frame past the sound read, but a snapshot may sit at its very end.
+      const int64_t end = pump_.history().end();
+      if (pump_.ended() && (moment > end || (moment == end && output_->kind() != OutputKind::Snapshot))) break;
       controls_.positionMs = framePositionMs(frameIndex_, job_.fps);
       picture_.renderAt(pump_.history(), moment);
       picture_.session().pumpMessages();
@@ -75,6 +79,8 @@ class RenderRun {
     }
   }
   int64_t framesDrawn() const { return frameIndex_; }
+  // The length of the track as read so far.
+  double secondsRead() const { return static_cast<double>(pump_.history().end()) / source_->sampleRate(); }
 
   // Quits the plug-in; a video gets the rest of its sound and its trailer.
   bool finish() {
@@ -100,10 +106,10 @@ class RenderRun {
 
 int runRenderJob(const RenderJob& job) {
   std::string error;
+  RenderOutput output(job, chooseOutputKind(job));
+  if (!output.check(&error)) return fail(error);
   std::unique_ptr<AudioSource> source = openTrack(job, &error);
   if (!source) return fail(error);
-  RenderOutput output(job, chooseOutputKind(job));
-  if (!output.prepare(&error)) return fail(error);
   RenderTiming timing;
   if (!planRenderTiming(job, source->frameCount(), source->sampleRate(), &timing, &error)) return fail(error);
 
@@ -118,7 +124,7 @@ int runRenderJob(const RenderJob& job) {
   bar.finish();
   if (!run.finish()) return fail(output.abandon());
   if (output.kind() == OutputKind::Snapshot && !output.snapshotWritten()) {
-    return fail("no frame was drawn at that moment");
+    return fail(momentBeyondTheEnd(job.snapshotAt, run.secondsRead()));
   }
   output.reportDone(run.framesDrawn());
   return 0;

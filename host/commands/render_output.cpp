@@ -2,10 +2,12 @@
 #include "commands/render_output.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "audio/pcm_history.h"
 #include "commands/report.h"
@@ -19,6 +21,22 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The same file, however named (links, hard links, "./").
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+// What the AAC encoder refuses (NaN, far out of range) would end the render;
+// the spectrum has already read such samples as 0 or full scale.
+void keepInRange(float* samples, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const float sample = samples[i];
+    samples[i] = std::isnan(sample) ? 0.0f : std::clamp(sample, -1.0f, 1.0f);
+  }
+}
+
 }  // namespace
 
 OutputKind chooseOutputKind(const RenderJob& job) {
@@ -29,24 +47,31 @@ OutputKind chooseOutputKind(const RenderJob& job) {
 
 RenderOutput::RenderOutput(const RenderJob& job, OutputKind kind) : job_(job), kind_(kind) {}
 
-bool RenderOutput::prepare(std::string* error) {
-  if (kind_ != OutputKind::PngFolder || isFolder(job_.output)) return true;
-  if (mkdir(job_.output.c_str(), 0777) == 0) return true;
-  *error = job_.output + ": cannot create the folder";
-  return false;
+bool RenderOutput::check(std::string* error) const {
+  if (!job_.input.empty() && sameFile(job_.input, job_.output)) {
+    *error = job_.output + ": is the file being read; name another output";
+    return false;
+  }
+  return kind_ != OutputKind::Video || videoFormatUsable(job_.output, error);
 }
 
 bool RenderOutput::open(int sampleRate, int64_t audioFrames, int64_t lastFrame, std::string* error) {
   audioLimit_ = audioFrames;
   snapshotFrame_ = lastFrame;
+  if (kind_ == OutputKind::PngFolder) {
+    if (isFolder(job_.output) || mkdir(job_.output.c_str(), 0777) == 0) return true;
+    *error = job_.output + ": cannot create the folder (" + std::strerror(errno) + ")";
+    return false;
+  }
   if (kind_ != OutputKind::Video) return true;
+  if (!videoFile_.create(job_.output, error)) return false;
   VideoSettings settings;
   settings.width = 640 * job_.scale;
   settings.height = 480 * job_.scale;
   settings.fps = job_.fps;
   settings.sampleRate = sampleRate;
   settings.preset = job_.preset;
-  return encoder_.open(job_.output, settings, error);
+  return encoder_.open(job_.output, videoFile_.path(), settings, error);
 }
 
 void RenderOutput::addFrame(const Frame& frame, int64_t index) {
@@ -75,20 +100,21 @@ bool RenderOutput::addAudio(const float* interleaved, int channels, size_t frame
   }
   stereo_.resize(2 * keep);
   toStereo(interleaved, channels, keep, stereo_.data());
+  keepInRange(stereo_.data(), stereo_.size());
   if (keep && !encoder_.addAudio(stereo_.data(), keep, &error_)) return false;
   audioKept_ += static_cast<int64_t>(keep);
   return true;
 }
 
 bool RenderOutput::finish() {
-  if (error_.empty() && kind_ == OutputKind::Video) encoder_.finish(&error_);
+  if (error_.empty() && kind_ == OutputKind::Video && encoder_.finish(&error_)) videoFile_.commit(&error_);
   return error_.empty();
 }
 
 std::string RenderOutput::abandon() {
   if (kind_ != OutputKind::Video) return error_;
-  unlink(job_.output.c_str());
-  return error_.empty() ? error_ : error_ + "; the incomplete video was removed";
+  videoFile_.abandon();
+  return error_.empty() ? error_ : error_ + "; no video was written";
 }
 
 void RenderOutput::reportDone(int64_t frames) const {

@@ -18,8 +18,15 @@ struct RenderTiming {
 // and the job's --seconds, --at and --fps. A partial last frame is drawn, so
 // any sound at all shows; a snapshot draws every frame up to its moment.
 // False, with `error`, when the snapshot's moment lies beyond the track.
+// A time longer than any source (--seconds 1e308) bounds nothing: the
+// render runs to the track's end, and a snapshot that far never comes.
 bool planRenderTiming(const RenderJob& job, int64_t trackFrames, int sampleRate, RenderTiming* timing,
                       std::string* error);
+
+// "1.5 s", as a person writes it.
+std::string secondsText(double seconds);
+// "--at 100 s lies beyond the end of the track (1 s)".
+std::string momentBeyondTheEnd(double moment, double trackSeconds);
 
 // The moment of frame `index`, as a track frame: the centre of its spectrum.
 inline int64_t frameMoment(int64_t index, int sampleRate, int fps) { return index * sampleRate / fps; }

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "output/atomic_file.h"
+
 namespace velmo {
 namespace {
 
@@ -22,10 +24,9 @@ void onPngError(png_structp png, png_const_charp message) {
 
 void onPngWarning(png_structp, png_const_charp) {}
 
-}  // namespace
-
-bool writePng(const std::string& path, const Frame& frame, std::string* error) {
-  FILE* file = std::fopen(path.c_str(), "wb");
+// Writes the frame into `fileName`; messages name `path`, the file the user asked for.
+bool writePngFile(const std::string& fileName, const std::string& path, const Frame& frame, std::string* error) {
+  FILE* file = std::fopen(fileName.c_str(), "wb");
   if (!file) {
     *error = path + ": " + std::strerror(errno);
     return false;
@@ -69,6 +70,13 @@ bool writePng(const std::string& path, const Frame& frame, std::string* error) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool writePng(const std::string& path, const Frame& frame, std::string* error) {
+  AtomicFile file;
+  return file.create(path, error) && writePngFile(file.path(), path, frame, error) && file.commit(error);
 }
 
 }  // namespace velmo

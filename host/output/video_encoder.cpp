@@ -2,6 +2,8 @@
 #include "output/video_encoder.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 extern "C" {
@@ -13,8 +15,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "audio/library_log.h"
+
 namespace velmo {
 namespace {
+
+constexpr const char* kUsableNames = "use .mp4, .mkv or .mov";
 
 std::string avError(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -22,7 +28,32 @@ std::string avError(int code) {
   return text;
 }
 
+// The rate the AAC encoder takes nearest to `rate` (the higher of two as near).
+int aacRate(const AVCodec* aac, int rate) {
+  if (!aac->supported_samplerates) return rate;
+  int best = 0;
+  for (const int* candidate = aac->supported_samplerates; *candidate; ++candidate) {
+    const int64_t distance = std::abs(int64_t{*candidate} - rate), bestDistance = std::abs(int64_t{best} - rate);
+    if (best == 0 || distance < bestDistance || (distance == bestDistance && *candidate > best)) best = *candidate;
+  }
+  return best;
+}
+
 }  // namespace
+
+bool videoFormatUsable(const std::string& path, std::string* error) {
+  const AVOutputFormat* format = av_guess_format(nullptr, path.c_str(), nullptr);
+  if (!format) {
+    *error = path + ": cannot tell the video format from the file name (" + kUsableNames + ")";
+    return false;
+  }
+  if (avformat_query_codec(format, AV_CODEC_ID_H264, FF_COMPLIANCE_NORMAL) != 1 ||
+      avformat_query_codec(format, AV_CODEC_ID_AAC, FF_COMPLIANCE_NORMAL) != 1) {
+    *error = path + ": the " + format->name + " format cannot hold H.264 video with AAC sound (" + kUsableNames + ")";
+    return false;
+  }
+  return true;
+}
 
 struct VideoEncoder::State {
   std::string path;
@@ -58,6 +89,7 @@ struct VideoEncoder::State {
     av_packet_free(&packet);
   }
 
+  // `code`: the library's negative error code, or 0 when it gave none.
   bool fail(const std::string& what, int code, std::string* error) {
     *error = path + ": " + what + (code < 0 ? " (" + avError(code) + ")" : "");
     return false;
@@ -79,6 +111,25 @@ struct VideoEncoder::State {
     }
   }
 
+  // Interleaved stereo into the FIFO, converted to the encoder's layout and
+  // rate; null flushes what the resampler holds back.
+  bool resample(const float* stereo, size_t frames, std::string* error) {
+    const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(stereo)};
+    const int outCount = swr_get_out_samples(resampler, static_cast<int>(frames));
+    if (outCount < 0) return fail("cannot convert the audio", outCount, error);
+    if (left.size() < static_cast<size_t>(outCount)) {
+      left.resize(outCount);
+      right.resize(outCount);
+    }
+    uint8_t* planes[2] = {reinterpret_cast<uint8_t*>(left.data()), reinterpret_cast<uint8_t*>(right.data())};
+    const int converted = swr_convert(resampler, planes, outCount, stereo ? in : nullptr, static_cast<int>(frames));
+    if (converted < 0) return fail("cannot convert the audio", converted, error);
+    if (av_audio_fifo_write(fifo, reinterpret_cast<void**>(planes), converted) < converted) {
+      return fail("out of memory", 0, error);
+    }
+    return true;
+  }
+
   bool drainAudio(bool all, std::string* error) {
     while (av_audio_fifo_size(fifo) >= audio->frame_size ||
            (all && av_audio_fifo_size(fifo) > 0)) {
@@ -98,23 +149,24 @@ struct VideoEncoder::State {
 VideoEncoder::VideoEncoder() = default;
 VideoEncoder::~VideoEncoder() = default;
 
-bool VideoEncoder::open(const std::string& path, const VideoSettings& settings, std::string* error) {
-  av_log_set_level(AV_LOG_ERROR);  // the encoders' chatter is not for users
+bool VideoEncoder::open(const std::string& name, const std::string& file, const VideoSettings& settings,
+                        std::string* error) {
+  av_log_set_level(libraryMessagesShown() ? AV_LOG_INFO : AV_LOG_QUIET);
+  if (!videoFormatUsable(name, error)) return false;
   state_ = std::make_unique<State>();
   State& s = *state_;
-  s.path = path;
+  s.path = name;
   s.settings = settings;
-  int result = avformat_alloc_output_context2(&s.format, nullptr, nullptr, path.c_str());
-  if (result < 0 || !s.format) {
-    return s.fail("cannot tell the video format from the file name (use .mp4, .mkv or .mov)", -1, error);
-  }
+  const AVOutputFormat* container = av_guess_format(nullptr, name.c_str(), nullptr);
+  int result = avformat_alloc_output_context2(&s.format, container, nullptr, file.c_str());
+  if (result < 0 || !s.format) return s.fail("out of memory", result, error);
 
   const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
   if (!h264) h264 = avcodec_find_encoder(AV_CODEC_ID_H264);
-  if (!h264) return s.fail("this FFmpeg build has no H.264 encoder", -1, error);
+  if (!h264) return s.fail("this FFmpeg build has no H.264 encoder", 0, error);
   s.videoStream = avformat_new_stream(s.format, nullptr);
   s.video = avcodec_alloc_context3(h264);
-  if (!s.videoStream || !s.video) return s.fail("out of memory", -1, error);
+  if (!s.videoStream || !s.video) return s.fail("out of memory", 0, error);
   s.video->width = settings.width;
   s.video->height = settings.height;
   s.video->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -132,47 +184,48 @@ bool VideoEncoder::open(const std::string& path, const VideoSettings& settings, 
 
   if (settings.sampleRate > 0) {
     const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
-    if (!aac) return s.fail("this FFmpeg build has no AAC encoder", -1, error);
+    if (!aac) return s.fail("this FFmpeg build has no AAC encoder", 0, error);
     s.audioStream = avformat_new_stream(s.format, nullptr);
     s.audio = avcodec_alloc_context3(aac);
-    if (!s.audioStream || !s.audio) return s.fail("out of memory", -1, error);
+    if (!s.audioStream || !s.audio) return s.fail("out of memory", 0, error);
+    // The spectrum is taken from the sound as read; only the video's copy is resampled.
+    const int rate = aacRate(aac, settings.sampleRate);
     s.audio->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    s.audio->sample_rate = settings.sampleRate;
+    s.audio->sample_rate = rate;
     s.audio->bit_rate = 192000;
     av_channel_layout_default(&s.audio->ch_layout, 2);
-    s.audio->time_base = AVRational{1, settings.sampleRate};
+    s.audio->time_base = AVRational{1, rate};
     if (s.format->oformat->flags & AVFMT_GLOBALHEADER) s.audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     result = avcodec_open2(s.audio, aac, nullptr);
     if (result < 0) return s.fail("cannot start the AAC encoder", result, error);
     avcodec_parameters_from_context(s.audioStream->codecpar, s.audio);
     s.audioStream->time_base = s.audio->time_base;
-    result = swr_alloc_set_opts2(&s.resampler, &s.audio->ch_layout, AV_SAMPLE_FMT_FLTP,
-                                 settings.sampleRate, &s.audio->ch_layout, AV_SAMPLE_FMT_FLT,
-                                 settings.sampleRate, 0, nullptr);
+    result = swr_alloc_set_opts2(&s.resampler, &s.audio->ch_layout, AV_SAMPLE_FMT_FLTP, rate,
+                                 &s.audio->ch_layout, AV_SAMPLE_FMT_FLT, settings.sampleRate, 0, nullptr);
     if (result < 0 || swr_init(s.resampler) < 0) return s.fail("cannot convert the audio", result, error);
     s.fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, 2, s.audio->frame_size * 4);
     s.sound = av_frame_alloc();
-    if (!s.fifo || !s.sound) return s.fail("out of memory", -1, error);
+    if (!s.fifo || !s.sound) return s.fail("out of memory", 0, error);
     s.sound->format = AV_SAMPLE_FMT_FLTP;
     av_channel_layout_copy(&s.sound->ch_layout, &s.audio->ch_layout);
-    s.sound->sample_rate = settings.sampleRate;
+    s.sound->sample_rate = rate;
     s.sound->nb_samples = s.audio->frame_size;
-    if (av_frame_get_buffer(s.sound, 0) < 0) return s.fail("out of memory", -1, error);
+    if (av_frame_get_buffer(s.sound, 0) < 0) return s.fail("out of memory", 0, error);
   }
 
   s.picture = av_frame_alloc();
   s.packet = av_packet_alloc();
-  if (!s.picture || !s.packet) return s.fail("out of memory", -1, error);
+  if (!s.picture || !s.packet) return s.fail("out of memory", 0, error);
   s.picture->format = AV_PIX_FMT_YUV420P;
   s.picture->width = settings.width;
   s.picture->height = settings.height;
-  if (av_frame_get_buffer(s.picture, 0) < 0) return s.fail("out of memory", -1, error);
+  if (av_frame_get_buffer(s.picture, 0) < 0) return s.fail("out of memory", 0, error);
   s.scaler = sws_getContext(settings.width, settings.height, AV_PIX_FMT_BGR0, settings.width,
                             settings.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (!s.scaler) return s.fail("cannot convert the picture", -1, error);
+  if (!s.scaler) return s.fail("cannot convert the picture", 0, error);
 
   if (!(s.format->oformat->flags & AVFMT_NOFILE)) {
-    result = avio_open(&s.format->pb, path.c_str(), AVIO_FLAG_WRITE);
+    result = avio_open(&s.format->pb, file.c_str(), AVIO_FLAG_WRITE);
     if (result < 0) return s.fail("cannot create the file", result, error);
   }
   result = avformat_write_header(s.format, nullptr);
@@ -195,24 +248,12 @@ bool VideoEncoder::addFrame(const uint32_t* pixels, int stride, std::string* err
 bool VideoEncoder::addAudio(const float* stereo, size_t frames, std::string* error) {
   State& s = *state_;
   if (!s.audio || frames == 0) return true;
-  const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(stereo)};
-  int outCount = swr_get_out_samples(s.resampler, static_cast<int>(frames));
-  if (s.left.size() < static_cast<size_t>(outCount)) {
-    s.left.resize(outCount);
-    s.right.resize(outCount);
-  }
-  uint8_t* planes[2] = {reinterpret_cast<uint8_t*>(s.left.data()), reinterpret_cast<uint8_t*>(s.right.data())};
-  int converted = swr_convert(s.resampler, planes, outCount, in, static_cast<int>(frames));
-  if (converted < 0) return s.fail("cannot convert the audio", converted, error);
-  if (av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(planes), converted) < converted) {
-    return s.fail("out of memory", -1, error);
-  }
-  return s.drainAudio(false, error);
+  return s.resample(stereo, frames, error) && s.drainAudio(false, error);
 }
 
 bool VideoEncoder::finish(std::string* error) {
   State& s = *state_;
-  if (s.audio && !s.drainAudio(true, error)) return false;
+  if (s.audio && !(s.resample(nullptr, 0, error) && s.drainAudio(true, error))) return false;
   if (s.audio && !s.encode(s.audio, s.audioStream, nullptr, error)) return false;
   if (!s.encode(s.video, s.videoStream, nullptr, error)) return false;
   s.finished = true;

@@ -87,8 +87,12 @@ std::string userWritablePluginPath(const std::string& pluginPath, std::string* n
 }
 
 std::string linkPluginInto(const std::string& pluginPath, const std::string& folder, std::string* note) {
-  if (folder.empty() || !makeFolders(folder)) {
-    *note = "cannot create a plug-in folder of your own (" + folder + ")";
+  if (folder.empty()) {
+    *note = "no folder of your own for the plug-in (neither XDG_DATA_HOME nor HOME is set)";
+    return "";
+  }
+  if (!makeFolders(folder)) {
+    *note = "cannot create a plug-in folder of your own (" + folder + ": " + std::strerror(errno) + ")";
     return "";
   }
   char resolved[PATH_MAX];

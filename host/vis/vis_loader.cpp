@@ -1,26 +1,29 @@
 // Loading a vis plug-in through Win32 calls.
 #include "vis/vis_loader.h"
 
-#include <cstdio>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace velmo {
-namespace {
 
-bool fileExists(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  std::fclose(file);
+bool visFileUsable(const std::string& path, std::string* error) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) {
+    *error = path + (errno == ENOENT ? std::string(": no such plug-in file") : ": " + std::string(std::strerror(errno)));
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    *error = path + ": not a Winamp visualization plug-in (" + (S_ISDIR(st.st_mode) ? "a folder" : "not a regular file") + ")";
+    return false;
+  }
   return true;
 }
 
-}  // namespace
-
 bool loadVis(const std::string& path, LoadedVis* vis, std::string* error) {
   *vis = LoadedVis{};
-  if (!fileExists(path)) {
-    *error = path + ": no such plug-in file";
-    return false;
-  }
+  if (!visFileUsable(path, error)) return false;
   HMODULE library = LoadLibraryA(path.c_str());
   if (!library) {
     *error = path + ": not a Winamp visualization plug-in (it cannot be loaded as a library)";

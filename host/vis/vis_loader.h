@@ -17,6 +17,10 @@ struct LoadedVis {
   VisModule* module = nullptr;
 };
 
+// False, with `error` saying why, when `path` is missing or no regular file
+// (a pipe would never give the loader an end); only its type is looked at.
+bool visFileUsable(const std::string& path, std::string* error);
+
 // False, with `error` saying why in words a user understands, when `path` is
 // missing, is not a library, or is a library but not a vis plug-in.
 bool loadVis(const std::string& path, LoadedVis* vis, std::string* error);

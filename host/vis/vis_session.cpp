@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "vis/ansi_text.h"
+
 namespace velmo {
 namespace {
 
@@ -124,7 +126,7 @@ void VisSession::deliverKey(UINT message, WPARAM virtualKey, LPARAM param) {
 }
 
 void VisSession::setCaption(const std::string& caption) {
-  if (hostWindow_) SetWindowTextA(hostWindow_, caption.c_str());
+  if (hostWindow_) SetWindowTextA(hostWindow_, toWindows1252(caption).c_str());
 }
 
 int VisSession::latencyMs() const { return vis_.module ? vis_.module->latencyMs : 0; }

@@ -52,6 +52,8 @@ class VisSession {
   // the plug-in's display when it has one, else our main window.
   void deliverKey(UINT message, WPARAM virtualKey, LPARAM param);
 
+  // The main window's caption, given in UTF-8, as the plug-in reads it: in
+  // Windows-1252.
   void setCaption(const std::string& caption);
   int latencyMs() const;
   const char* description() const;

@@ -1,6 +1,8 @@
 // gu3dfGetInfo and gu3dfLoad on hand-made files: every header form, every
 // format's table, and files that are damaged in every way we can think of.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -240,6 +242,19 @@ TEST_F(TdfReaderTest, RefusesMissingFileAndNullArguments) {
   ASSERT_TRUE(gu3dfGetInfo(path.c_str(), &info));
   info.data = nullptr;
   EXPECT_FALSE(gu3dfLoad(path.c_str(), &info));
+}
+
+// A pipe without a writer would keep the reader waiting for ever and a device
+// never ends: both are refused at once (the alarm ends the test if not).
+TEST_F(TdfReaderTest, RefusesPipesAndDevicesWithoutWaiting) {
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const std::string zero = dir.path("zero.3df");
+  ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+  Gu3dfInfo info{};
+  alarm(10);
+  EXPECT_FALSE(gu3dfGetInfo(path.c_str(), &info));
+  EXPECT_FALSE(gu3dfGetInfo(zero.c_str(), &info));
+  alarm(0);
 }
 
 // gu3dfLoad fills exactly the buffer gu3dfGetInfo asked for, even when the
