@@ -34,12 +34,16 @@ struct Renderer {
 };
 
 // Lives as long as the process, as the context does: its workers may be
-// drawing when the process ends.
-Renderer &renderer = *new Renderer;
+// drawing when the process ends. Made on first use, so a host that loads
+// the library without drawing (the settings dialog alone) keeps nothing.
+Renderer &renderer() {
+  static Renderer *const instance = new Renderer;
+  return *instance;
+}
 
 // A job of the worker pool: every thread takes tiles until none is left.
 void drawTiles(void *bins, int thread) {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   const TileBins &b = *static_cast<const TileBins *>(bins);
   const int count = b.activeTileCount();
   for (int tile = r.nextTile.fetch_add(1, std::memory_order_relaxed); tile < count;
@@ -49,7 +53,7 @@ void drawTiles(void *bins, int thread) {
 
 // Waits for (and helps with) the frame the workers are drawing.
 void settleDrawing() {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   if (!r.drawing) return;
   r.pool->finish();
   r.bins[r.binning ^ 1].reset();
@@ -57,14 +61,14 @@ void settleDrawing() {
 }
 
 void forgetQueued() {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   r.bins[r.binning].reset();
   if (r.threads > 1) r.current = nullptr;  // its storage is reused
 }
 
 // The snapshot of the context's state for the next triangle.
 const DrawState *currentDrawState() {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   Context &ctx = context();
   if (r.current && !ctx.drawStateChanged) return r.current;
   DrawState *state = &r.direct;
@@ -97,7 +101,7 @@ void chooseTileSize(int width, int height, int threads, int *tileWidth, int *til
 }  // namespace
 
 void startRenderer(Context &ctx) {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   stopRenderer();
   int threads = ctx.settings.threads > 0 ? ctx.settings.threads : processorCount();
   if (threads > kMaxThreads) threads = kMaxThreads;
@@ -116,7 +120,7 @@ void startRenderer(Context &ctx) {
 }
 
 void stopRenderer() {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   settleDrawing();
   forgetQueued();
   r.pool.reset();  // joins the workers
@@ -126,10 +130,10 @@ void stopRenderer() {
   r.threads = 0;
 }
 
-int drawingThreads() { return renderer.threads; }
+int drawingThreads() { return renderer().threads; }
 
 void drawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   Context &ctx = context();
   if (!ctx.open || r.threads == 0) return;
   const DrawState *state = currentDrawState();
@@ -156,7 +160,7 @@ void drawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
 }
 
 void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth) {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   Context &ctx = context();
   if (!ctx.open || r.threads == 0) return;
   const ClearCommand clear = {currentTarget(ctx), argb, depth, writeDepth && ctx.hasDepth};
@@ -170,7 +174,7 @@ void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth) {
 }
 
 void finishDrawing() {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   if (r.threads <= 1) return;
   settleDrawing();
   if (!r.bins[r.binning].empty()) {
@@ -181,7 +185,7 @@ void finishDrawing() {
 }
 
 void handOverFrame(bool pictureWanted) {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   if (r.threads <= 1) return;
   if (pictureWanted) {
     finishDrawing();
@@ -198,7 +202,7 @@ void handOverFrame(bool pictureWanted) {
 }
 
 void textureWillChange(const Mipmap &texture) {
-  Renderer &r = renderer;
+  Renderer &r = renderer();
   if (r.threads <= 1) return;
   if (r.drawing && r.bins[r.binning ^ 1].reads(texture)) settleDrawing();
   if (r.bins[r.binning].reads(texture)) finishDrawing();

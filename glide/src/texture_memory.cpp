@@ -24,7 +24,10 @@ struct TextureUnit {
 };
 // Lives as long as the process: queued triangles read its texels from the
 // worker threads, which may still be drawing when the process ends.
-TextureUnit &unit0 = *new TextureUnit;
+TextureUnit &unit0() {
+  static TextureUnit *const instance = new TextureUnit;
+  return *instance;
+}
 
 int log2Exact(int n) {
   int shift = 0;
@@ -35,13 +38,13 @@ int log2Exact(int n) {
 }  // namespace
 
 Mipmap *findMipmap(GrMipMapId_t id) {
-  if (id == GR_NULL_MIPMAP_HANDLE || id >= unit0.mipmaps.size()) return nullptr;
-  return unit0.mipmaps[id].get();
+  if (id == GR_NULL_MIPMAP_HANDLE || id >= unit0().mipmaps.size()) return nullptr;
+  return unit0().mipmaps[id].get();
 }
 
 void resetTextureMemory() {
-  unit0.used = 0;
-  unit0.mipmaps.clear();
+  unit0().used = 0;
+  unit0().mipmaps.clear();
   context().state.textureSource = GR_NULL_MIPMAP_HANDLE;
   context().drawStateChanged = true;
 }
@@ -80,7 +83,7 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
   }
   bytes = (bytes + kAlignment - 1) / kAlignment * kAlignment;
   FxU32 budget = ctx.settings.textureMemory;
-  if (bytes > budget || unit0.used > budget - bytes || unit0.mipmaps.size() >= kMaxMipmaps)
+  if (bytes > budget || unit0().used > budget - bytes || unit0().mipmaps.size() >= kMaxMipmaps)
     return GR_NULL_MIPMAP_HANDLE;
 
   auto mipmap = std::make_unique<Mipmap>();
@@ -121,9 +124,9 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
     offset += size_t(level.width) * size_t(level.height);
   }
 
-  unit0.used += bytes;
-  unit0.mipmaps.push_back(std::move(mipmap));
-  return GrMipMapId_t(unit0.mipmaps.size() - 1);
+  unit0().used += bytes;
+  unit0().mipmaps.push_back(std::move(mipmap));
+  return GrMipMapId_t(unit0().mipmaps.size() - 1);
 }
 
 FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t id, const void *src,

@@ -58,12 +58,14 @@ void setOutline(const Point2 p[3], const Target &target, Triangle *tri) {
       tri->y[i] = toFixed(polygon[i].y);
     }
   }
-  int32_t minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
+  // A polygon clipped to nothing has no box (and the sums below would overflow).
+  if (tri->corners < 3) return;
+  int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
   for (int i = 0; i < tri->corners; ++i) {
-    minX = std::min(minX, tri->x[i]);
-    maxX = std::max(maxX, tri->x[i]);
-    minY = std::min(minY, tri->y[i]);
-    maxY = std::max(maxY, tri->y[i]);
+    minX = std::min<int64_t>(minX, tri->x[i]);
+    maxX = std::max<int64_t>(maxX, tri->x[i]);
+    minY = std::min<int64_t>(minY, tri->y[i]);
+    maxY = std::max<int64_t>(maxY, tri->y[i]);
   }
   // Pixels whose centre (16 p + 8) lies within the outline's box.
   tri->minX = int(std::max<int64_t>(floorDiv16(minX - 8 + 15), 0));
