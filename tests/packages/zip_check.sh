@@ -1,33 +1,30 @@
 #!/bin/sh
 # Makes the Windows zip of a build, puts its contents into a player's folder
-# as its readme says (a program folder with our test host, a Plugins folder
-# under it) and runs the plug-in from there under Wine: Windows must find
-# glide2x.dll beside the program and the plug-in its textures beside itself.
+# as its readme says (our test host as the program, a Plugins folder under
+# it) and runs the plug-in from there under Wine: Windows must find
+# glide2x.dll beside the program, and the plug-in its textures beside itself.
 #   zip_check.sh BUILD_DIR WINE_LOADER
 set -eu
-build=$1
-loader=$2
 work=$(mktemp -d /tmp/velmo-zip-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
-cpack --config "$build/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1 ||
+cpack --config "$1/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack could not make the zip"; }
 zip=$(echo "$work"/packages/velmo-*.zip)
 unzip -q "$zip" -d "$work/unpacked"
 unpacked=$(echo "$work"/unpacked/*)  # the zip's one folder
 (cd "$unpacked" && find . -type f | sort) >"$work/files"
-printf '%s\n' ./Plugins/Light.3df ./Plugins/Velmo1.3df ./Plugins/VelmoFont.3df ./Plugins/VelmoLogo.3df \
-  ./Plugins/vis_velmo.dll ./README.txt ./glide2x.dll | diff - "$work/files" || fail "the zip holds other files"
+printf './%s\n' Plugins/Light.3df Plugins/Velmo1.3df Plugins/VelmoFont.3df Plugins/VelmoLogo.3df \
+  Plugins/vis_velmo.dll README.txt glide2x.dll | diff - "$work/files" || fail "the zip holds other files"
 
 player=$work/Player
 mkdir "$player"
-cp "$build/out/velmo_testhost.exe" "$player/"
+cp "$1/out/velmo_testhost.exe" "$player/"
 cp -R "$unpacked/." "$player/"
-# Started from elsewhere: Windows also looks for DLLs in the current folder.
-cd "$work"
-plugin="Z:$(echo "$player/Plugins/vis_velmo.dll" | tr / '\\')"
-timeout 300 "$loader" "$player/velmo_testhost.exe" --dll "$plugin" --frames 30 >"$work/run.log" 2>&1 ||
-  { cat "$work/run.log"; fail "the plug-in did not run from the player's folder"; }
-grep -q "rendered 30 frames, quit done" "$work/run.log" || { cat "$work/run.log"; fail "no frames"; }
-echo "$(basename "$zip"), $(wc -c <"$zip") bytes: layout and 30 frames from the player's folder: ok"
+cd "$work"  # not the program's folder: Windows also looks for DLLs in the current one
+timeout 300 "$2" "$player/velmo_testhost.exe" --frames 30 \
+  --dll "Z:$(echo "$player/Plugins/vis_velmo.dll" | tr / '\\')" >"$work/run.log" 2>&1 &&
+  grep -q "rendered 30 frames, quit done" "$work/run.log" ||
+  { cat "$work/run.log"; fail "the plug-in did not draw from the player's folder"; }
+echo "$(basename "$zip"), $(wc -c <"$zip") bytes: contents and 30 frames from a player's folder: ok"
