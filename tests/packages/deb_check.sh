@@ -5,15 +5,9 @@
 # apt's view of the archive.
 #   deb_check.sh BUILD_DIR
 set -eu
-work=$(mktemp -d /tmp/velmo-deb-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-
-cpack --config "$1/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; fail "cpack could not make the package"; }
-deb=$(echo "$work"/packages/velmo_*.deb)
+. "$(dirname "$0")/make_package.sh"
 root=$work/root
-dpkg-deb -x "$deb" "$root"
+dpkg-deb -x "$package" "$root"
 desktop-file-validate "$root/usr/share/applications/velmo.desktop" || fail "desktop entry"
 [ "$(gzip -dc "$root/usr/share/man/man1/velmo.1.gz" | grep -c '^\.SS "velmo ')" -eq 5 ] ||
   fail "the manual page has not the five commands"
@@ -21,7 +15,7 @@ desktop-file-validate "$root/usr/share/applications/velmo.desktop" || fail "desk
 # Every library the programs load comes from the package or from a package
 # its Depends bring in, directly or through theirs: then apt installing it on
 # a fresh system brings in enough.
-depends=$(dpkg-deb -f "$deb" Depends | sed 's/([^)]*)//g; s/[,|]/ /g')
+depends=$(dpkg-deb -f "$package" Depends | sed 's/([^)]*)//g; s/[,|]/ /g')
 # shellcheck disable=SC2086
 apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
   --no-replaces --no-enhances $depends >"$work/depends"
@@ -47,4 +41,4 @@ ffprobe -v error -count_frames -of default=noprint_wrappers=1 \
   -show_entries stream=codec_name,width,height,nb_read_frames "$work/demo.mp4" >"$work/probe"
 [ "$(grep -cx -e codec_name=h264 -e width=640 -e height=480 -e nb_read_frames=150 -e codec_name=aac \
      "$work/probe")" -eq 5 ] || { cat "$work/probe"; fail "not 2 s of H.264 640x480 at 75 frames/s with AAC"; }
-echo "$(basename "$deb"), $(wc -c <"$deb") bytes: contents, dependencies and a 2 s render: ok"
+echo "$(basename "$package"), $(wc -c <"$package") bytes: contents, dependencies and a 2 s render: ok"

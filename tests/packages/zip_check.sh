@@ -5,14 +5,8 @@
 # glide2x.dll beside the program, and the plug-in its textures beside itself.
 #   zip_check.sh BUILD_DIR WINE_LOADER
 set -eu
-work=$(mktemp -d /tmp/velmo-zip-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-
-cpack --config "$1/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; fail "cpack could not make the zip"; }
-zip=$(echo "$work"/packages/velmo-*.zip)
-unzip -q "$zip" -d "$work/unpacked"
+. "$(dirname "$0")/make_package.sh"
+unzip -q "$package" -d "$work/unpacked"
 unpacked=$(echo "$work"/unpacked/*)  # the zip's one folder
 (cd "$unpacked" && find . -type f | sort) >"$work/files"
 printf './%s\n' Plugins/Light.3df Plugins/Velmo1.3df Plugins/VelmoFont.3df Plugins/VelmoLogo.3df \
@@ -27,4 +21,4 @@ timeout 300 "$2" "$player/velmo_testhost.exe" --frames 30 \
   --dll "Z:$(echo "$player/Plugins/vis_velmo.dll" | tr / '\\')" >"$work/run.log" 2>&1 &&
   grep -q "rendered 30 frames, quit done" "$work/run.log" ||
   { cat "$work/run.log"; fail "the plug-in did not draw from the player's folder"; }
-echo "$(basename "$zip"), $(wc -c <"$zip") bytes: contents and 30 frames from a player's folder: ok"
+echo "$(basename "$package"), $(wc -c <"$package") bytes: contents and 30 frames from a player's folder: ok"
