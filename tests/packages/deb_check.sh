@@ -5,6 +5,7 @@
 # apt's view of the archive.
 #   deb_check.sh BUILD_DIR
 set -eu
+# shellcheck source=make_package.sh
 . "$(dirname "$0")/make_package.sh"
 root=$work/root
 dpkg-deb -x "$package" "$root"
@@ -32,7 +33,7 @@ while read -r name; do
     '$NF == name || $NF == file { sub(/[:,].*/, ""); print; exit }' "$work/holders")
   echo "${owner:-"(no package holds $name)"}"
 done <"$work/libraries" | sort -u | comm -23 - "$work/closure" >"$work/missing"
-[ ! -s "$work/missing" ] || fail "needed, but not brought in by the Depends:" $(cat "$work/missing")
+[ ! -s "$work/missing" ] || fail "needed, but not brought in by the Depends: $(tr '\n' ' ' <"$work/missing")"
 
 # The unpacked program at work, on nothing but the package.
 env -u DISPLAY HOME="$work/home" VELMO_TRACE_FILE="$work/trace.txt" \

@@ -6,4 +6,5 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 cpack --config "$1/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack could not make the package"; }
+# shellcheck disable=SC2034  # read by the check that sources this
 package=$(find "$work/packages" -maxdepth 1 -type f -name "velmo*")  # the one .deb or .zip
