@@ -18,6 +18,9 @@ packages=(
   libcli11-dev ffmpeg
   # texture generation at build time (font rendering)
   libfreetype-dev fonts-dejavu-core
+  # packages: the .deb (CPack's dependency list, the manual page) and the
+  # checks of the .deb and the Windows zip
+  dpkg-dev help2man desktop-file-utils unzip
   # real recordings for calibration tests
   frozen-bubble-data
   # Mesa's off-screen llvmpipe: the peer of bench/replay (no test needs it)

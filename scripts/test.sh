@@ -8,6 +8,8 @@
 #             runs 32-bit programs, and counted as skipped, with the reason, where not
 #   win64     the 64-bit Windows build, its programs under wine64 on a virtual X display
 #   fuzz      a short, bounded libFuzzer pass over every fuzz target
+# The native and Windows suites include the checks of the packages made from
+# their builds (tests/packages: the .deb, the Windows zips).
 # Ends with one line over all of them: "total: N passed, N failed, N skipped".
 # Installs what it needs first (scripts/setup.sh). Run as root on Debian 12.
 #

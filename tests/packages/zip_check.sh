@@ -1,0 +1,26 @@
+#!/bin/sh
+# Makes the Windows zip of a build, puts its contents into a player's folder
+# as its readme says (our test host as the program, a Plugins folder under
+# it) and runs the plug-in from there under Wine: Windows must find
+# glide2x.dll beside the program, and the plug-in its textures beside itself.
+#   zip_check.sh BUILD_DIR WINE_LOADER
+set -eu
+# shellcheck source=make_package.sh
+. "$(dirname "$0")/make_package.sh"
+unzip -q "$package" -d "$work/unpacked"
+unpacked=$(echo "$work"/unpacked/*)  # the zip's one folder
+(cd "$unpacked" && find . -type f | sort) >"$work/files"
+printf './%s\n' Plugins/Light.3df Plugins/Velmo1.3df Plugins/VelmoFont.3df Plugins/VelmoLogo.3df \
+  Plugins/vis_velmo.dll README.txt glide2x.dll | diff - "$work/files" || fail "the zip holds other files"
+
+player=$work/Player
+mkdir "$player"
+cp "$1/out/velmo_testhost.exe" "$player/"
+cp -R "$unpacked/." "$player/"
+cd "$work"  # not the program's folder: Windows also looks for DLLs in the current one
+if ! timeout 300 "$2" "$player/velmo_testhost.exe" --frames 30 \
+       --dll "Z:$(echo "$player/Plugins/vis_velmo.dll" | sed 's|/|\\|g')" >"$work/run.log" 2>&1 ||
+   ! grep -q "rendered 30 frames, quit done" "$work/run.log"; then
+  cat "$work/run.log"; fail "the plug-in did not draw from the player's folder"
+fi
+echo "$(basename "$package"), $(wc -c <"$package") bytes: contents and 30 frames from a player's folder: ok"
