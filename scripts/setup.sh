@@ -13,7 +13,7 @@ packages=(
   # player and platform layer
   libsdl2-dev libsndfile1-dev libmpg123-dev libfftw3-dev libpng-dev libgtk-3-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
-  libcli11-dev ffmpeg
+  libcli11-dev ffmpeg libeigen3-dev
   # texture generation at build time (font rendering)
   libfreetype-dev fonts-dejavu-core
   # real recordings for calibration tests
