@@ -288,12 +288,16 @@ const live = {
 
 // ?demo&still=N draws the demo's frames 0..N at their own times (not the
 // audio clock), as `velmo snapshot --at N/75` does, then holds frame N.
+// With &bench they are drawn as fast as they go, and the page says how fast
+// (data-fps on the body, and the console).
 const still = {
+  bench: false,
   last: -1,
-  frame: 0,
+  frame: 0,   // the next frame to draw
   get active() { return this.last >= 0; },
   heardFrame() { return Math.floor(this.frame * transport.rate / kFramesPerSecond); },
   positionMs() { return Math.floor(this.frame * 1000 / kFramesPerSecond); },
+  get shown() { return this.frame - 1; },
 };
 
 // ---- the display: the plug-in's run and the canvas --------------------------
@@ -351,7 +355,7 @@ const display = {
     if (this.state !== 'running') return;
     let count;
     if (still.active) {
-      count = Math.min(10, still.last + 1 - still.frame);
+      count = still.bench ? 0 : Math.min(10, still.last + 1 - still.frame);  // the clock is the frame count
     } else {
       const due = Math.floor((now - this.clockStart) * kFramesPerSecond / 1000) + 1;
       if (due - this.drawn > kMaxFramesPerPaint) this.drawn = due - kMaxFramesPerPaint;
@@ -363,15 +367,32 @@ const display = {
         return;
       }
       this.drawn++;
-      if (still.active) {
-        document.body.dataset.frame = String(still.frame);
-        if (still.frame < still.last) still.frame++;
-      }
+      if (still.active) document.body.dataset.frame = String(still.frame++);
     }
     if (count > 0) paint();
-    document.body.dataset.display = 'running';
+    if (document.body.dataset.display !== 'running') document.body.dataset.display = 'running';
   },
 };
+
+// Every frame of the still, each a whole frame (spectrum, plug-in, Glide,
+// canvas), as fast as they go; the page keeps answering in between.
+async function benchmark() {
+  const started = performance.now();
+  let frames = 0, yielded = started;
+  while (still.frame <= still.last && display.state === 'running') {
+    if (!display.renderOne()) break;
+    paint();
+    document.body.dataset.frame = String(still.frame++);
+    frames++;
+    if (performance.now() - yielded > 200) {
+      await new Promise((resume) => setTimeout(resume, 0));
+      yielded = performance.now();
+    }
+  }
+  const fps = frames / ((performance.now() - started) / 1000);
+  document.body.dataset.fps = fps.toFixed(1);
+  console.log(`velmo: ${frames} whole frames at ${fps.toFixed(1)} frames per second`);
+}
 
 function paint() {
   const width = velmo._velmoPageFrameWidth(), height = velmo._velmoPageFrameHeight();
@@ -398,7 +419,7 @@ function animate(now) {
 function updateStatus() {
   if ($('status').classList.contains('problem')) return;
   let text = '';
-  if (still.active) text = `Frame ${still.frame} of the demo, drawn at its own time.`;
+  if (still.active) text = `Frame ${still.shown} of the demo, drawn at its own time.`;
   else if (live.active) text = 'Listening.';
   else if (transport.track) {
     const seconds = Math.floor(transport.heardFrame() / transport.rate);
@@ -659,7 +680,8 @@ async function start() {
 
   if (params.has('demo')) {
     const stillFrame = params.has('still') ? Math.max(0, parseInt(params.get('still'), 10) || 0) : -1;
-    playDemo(stillFrame);
+    still.bench = stillFrame >= 0 && params.has('bench');
+    playDemo(stillFrame).then(() => { if (still.bench) benchmark(); });
   } else {
     overlay('Play the demo, open music or drop a file here.');
   }
