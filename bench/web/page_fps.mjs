@@ -10,7 +10,7 @@ const browser = await launchBrowser();
 try {
   const page = await browser.newPage();
   await page.goto(`${server.url}?demo&still=${frames - 1}&bench`);
-  await page.waitForFunction(() => document.body.dataset.fps, null, { timeout: 600000 });
+  await page.waitForFunction(() => document.body.dataset.fps, null, { timeout: 600000, polling: 500 });
   const fps = await page.evaluate(() => Number(document.body.dataset.fps));
   console.log(`web page, headless Chromium, 1x: ${frames} whole frames, ${fps.toFixed(1)} frames/s ` +
               `(${(1000 / fps).toFixed(2)} ms a frame; the plug-in needs 75)`);

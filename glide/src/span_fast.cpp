@@ -64,6 +64,9 @@ SpanFunction chooseFastSpan(Triangle &tri) {
     return shadeSpanFastAvx2;
   }
 #endif
+#if defined(__wasm_simd128__)
+  if (!ctx.settings.noAvx2) return shadeSpanFastSimd128;
+#endif
   return shadeSpanFastScalar;
 }
 

@@ -28,6 +28,10 @@ struct FastSpan {
 void prepareFastSpan(const Triangle &tri, int y, int x0, FastSpan *span);
 
 void shadeSpanFastScalar(const Triangle &tri, int y, int x0, int x1);
+#if defined(__wasm_simd128__)
+// Four pixels at a time with WebAssembly SIMD (the web build).
+void shadeSpanFastSimd128(const Triangle &tri, int y, int x0, int x1);
+#endif
 #if defined(VELMO_GLIDE_AVX2)
 void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1);
 // Shades the pixels the AVX2 path is still holding for the triangle.
