@@ -19,6 +19,27 @@ let velmo = null;        // the program
 let audio = null;        // the AudioContext, made on the first use
 let picture = null;      // the canvas's 2D context
 
+// Calls one of the program's functions with text arguments (and a text
+// result for 'string'). Not ccall: while a modal waits, ccall hands back a
+// promise even for a call that does not wait.
+function callWithText(name, result, ...args) {
+  const held = [];
+  const values = args.map((arg) => {
+    if (typeof arg !== 'string') return arg;
+    const size = velmo.lengthBytesUTF8(arg) + 1;
+    const pointer = velmo._malloc(size);
+    velmo.stringToUTF8(arg, pointer, size);
+    held.push(pointer);
+    return pointer;
+  });
+  try {
+    const value = velmo['_' + name](...values);
+    return result === 'string' ? velmo.UTF8ToString(value) : value;
+  } finally {
+    held.forEach((pointer) => velmo._free(pointer));
+  }
+}
+
 function say(text, problem = false) {
   $('status').textContent = text;
   $('status').classList.toggle('problem', problem);
@@ -74,8 +95,7 @@ const transport = {
 
   caption() {
     if (!this.track) return 'Winamp';
-    return velmo.ccall('velmoPageCaption', 'string', ['number', 'string', 'string'],
-                       [this.index + 1, this.track.artist, this.track.title]);
+    return callWithText('velmoPageCaption', 'string', this.index + 1, this.track.artist, this.track.title);
   },
 
   audioTime() {
@@ -332,7 +352,7 @@ const display = {
     const caption = live.active ? '1. Live input - Winamp' : transport.caption();
     if (caption === this.shownCaption) return;
     this.shownCaption = caption;
-    velmo.ccall('velmoPageSetCaption', null, ['string'], [caption]);
+    callWithText('velmoPageSetCaption', null, caption);
     $('caption').textContent = caption;
   },
 
@@ -611,6 +631,12 @@ async function configure() {
 }
 
 // ---- start ----------------------------------------------------------------------
+
+// The program's end (exit) unwinds through whatever called into it: that is
+// not an error of the page's.
+window.addEventListener('error', (event) => {
+  if (event.error && event.error.name === 'ExitStatus') event.preventDefault();
+});
 
 function programEnded(status) {
   display.state = 'ended';
