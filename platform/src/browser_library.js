@@ -41,7 +41,7 @@ mergeInto(LibraryManager.library, {
       .velmo-check.velmo-disabled { color: #808080; }
       .velmo-group { border: 2px groove #fff; padding: 0; min-width: 0; }
       .velmo-group legend { padding: 0 2px; margin-left: 6px; font: inherit; line-height: 10px; }
-      .velmo-text { line-height: 13px; }
+      .velmo-text { line-height: 13px; white-space: nowrap; }
       .velmo-picture { border: 2px inset #fff; }
       .velmo-scroll { padding: 0; accent-color: #808080; }
       .velmo-message-box .velmo-body { padding: 14px 16px 10px; min-width: 260px; max-width: 480px; }

@@ -89,3 +89,45 @@ export function compareImages(a, b, threshold) {
   }
   return { pixelsOver, meanAbsolute: total / (3 * a.pixels.length), largest };
 }
+
+// One browser and server for a test program: `before(start)`, `after(stop)`.
+export function browserFixture(extraArgs = []) {
+  const fixture = {
+    async start() {
+      await requireBrowser();
+      fixture.server = await serveWebPage();
+      fixture.browser = await launchBrowser(extraArgs);
+    },
+    async stop() {
+      if (fixture.browser) await fixture.browser.close();
+      if (fixture.server) fixture.server.close();
+    },
+    // A fresh profile (own storage) unless a context is given.
+    async open(query = '', context = null) {
+      const owner = context || (await fixture.browser.newContext());
+      return openPage(owner, fixture.server.url + query);
+    },
+  };
+  return fixture;
+}
+
+// A key typed into the picture: down and up, as a person presses it.
+export async function pressKey(page, key) {
+  await page.focus('#picture');
+  await page.keyboard.press(key);
+}
+
+// The still of the demo (?demo&still=N) held at frame N.
+export async function openStill(fixture, frame, context = null) {
+  const page = await fixture.open(`?demo&still=${frame}`, context);
+  await frameOf(page, frame);
+  return page;
+}
+
+export async function stepStill(page, frames = 1) {
+  const target = await page.evaluate((frames) => {
+    window.velmoPage.step(frames);
+    return Number(document.body.dataset.frame) + frames;
+  }, frames);
+  await frameOf(page, target);
+}

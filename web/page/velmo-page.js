@@ -702,6 +702,11 @@ async function start() {
     get display() { return display.state; },
     get caption() { return display.shownCaption; },
     get transport() { return transport.state; },
+    // Draws the next `frames` frames of the still, each at its own time.
+    step(frames = 1) {
+      if (!still.active || display.state !== 'running') return;
+      still.last = Math.max(still.last, still.frame + frames - 1);
+    },
   };
 
   if (params.has('demo')) {
