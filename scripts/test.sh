@@ -3,6 +3,8 @@
 #   native    Linux x86-64 (gcc)
 #   sanitize  Linux x86-64 with AddressSanitizer + UndefinedBehaviorSanitizer (clang)
 #   win32     the 32-bit Windows build, its tests run under Wine on a virtual X display
+#   web       the WebAssembly page, its tests in headless Chromium (skipped, saying
+#             why, without the browser or its npm driver)
 #   fuzz      a short, bounded libFuzzer pass over every fuzz target
 # Installs what it needs first (scripts/setup.sh). Run as root on Debian 12.
 set -euo pipefail
@@ -31,10 +33,13 @@ run_ctest() {
 build native
 build sanitize
 build win32
+# The web page (emscripten); its tests run in headless Chromium.
+build web
 
 status=0
 run_ctest native || status=1
 run_ctest sanitize || status=1
+run_ctest web || status=1
 
 # Wine: one prefix for the whole run, initialised once on a virtual display.
 export WINEDEBUG=-all
