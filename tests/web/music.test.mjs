@@ -1,9 +1,10 @@
 // A file chosen by the user plays, its title is the caption the plug-in
 // reads, and the spectrum of a known tone peaks in the bin (so the band) the
-// native player gives it: i * 44100 / 1152 Hz for bin i.
+// native player gives it: i * 44100 / 1152 Hz for bin i. The microphone
+// (Chromium's stand-in device) drives the picture as live input.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
-import { browserFixture } from './support.mjs';
+import { browserFixture, launchBrowser } from './support.mjs';
 
 const fixture = browserFixture();
 before(fixture.start);
@@ -41,4 +42,21 @@ test('a chosen file plays under its name, and a 1 kHz tone peaks in bin 26', asy
   assert.equal(peakBin(spectrum.slice(576)), expected);
   assert.ok(spectrum[expected] > 100, `the tone is loud in its bin (${spectrum[expected]})`);
   assert.deepEqual(page.errors, []);
+});
+
+test('the microphone drives the picture as live input', async () => {
+  const browser = await launchBrowser(['--use-fake-device-for-media-stream', '--use-fake-ui-for-media-stream']);
+  try {
+    const page = await browser.newPage();
+    await page.goto(fixture.server.url);
+    await page.waitForFunction(() => window.velmoPage);
+    await page.click('#microphone');
+    await page.waitForFunction(() => window.velmoPage.display === 'running');
+    assert.equal(await page.textContent('#caption'), '1. Live input - Winamp');
+    // The stand-in device beeps: the newest window is never all silence for long.
+    await page.waitForFunction(() => window.velmoPage.spectrum().some((level) => level > 0), null,
+                               { timeout: 10000 });
+  } finally {
+    await browser.close();
+  }
 });

@@ -1,5 +1,6 @@
-// The page loads cleanly, ?demo starts the picture at once, and a browser
-// without WebAssembly is told plainly what is missing.
+// The page loads cleanly, ?demo starts the picture at once, it needs no
+// network once loaded, and a browser without WebAssembly or Web Audio is
+// told plainly what is missing.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { browserFixture, canvasPixels } from './support.mjs';
@@ -20,11 +21,16 @@ test('?demo plays the demo at once, with no console error', async () => {
   assert.deepEqual(page.errors, []);
 });
 
-test('without ?demo the page waits for the user, with no console error', async () => {
-  const page = await fixture.open('');
+test('without ?demo the page waits for the user; once loaded it needs no network', async () => {
+  const context = await fixture.browser.newContext();
+  const page = await fixture.open('', context);
   await page.waitForFunction(() => window.velmoPage);
   assert.equal(await page.evaluate(() => window.velmoPage.display), 'closed');
-  assert.equal(await page.isEnabled('#demo'), true);
+  await context.setOffline(true);
+  await page.click('#demo');
+  await page.waitForFunction(() => window.velmoPage.display === 'running');
+  await page.click('#settings');
+  await page.waitForSelector('.velmo-dialog');
   assert.deepEqual(page.errors, []);
 });
 

@@ -265,9 +265,12 @@ const live = {
     transport.stop();
     this.stop();
     const source = ctx.createMediaStreamSource(stream);
+    // Two channels before the split: mono is heard on both sides.
+    const stereo = new GainNode(ctx, { channelCount: 2, channelCountMode: 'explicit',
+                                       channelInterpretation: 'speakers' });
     const splitter = ctx.createChannelSplitter(2);
-    splitter.channelInterpretation = 'speakers';  // mono is heard on both sides
-    source.connect(splitter);
+    source.connect(stereo);
+    stereo.connect(splitter);
     this.analysers = [0, 1].map((channel) => {
       const analyser = ctx.createAnalyser();
       analyser.fftSize = 2048;
