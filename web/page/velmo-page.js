@@ -52,10 +52,17 @@ function overlay(text) {
 
 // ---- what the browser must offer -------------------------------------------
 
+// A module of one function that uses a SIMD instruction: valid only where
+// WebAssembly SIMD is supported.
+const kSimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0,
+                                   10, 10, 1, 8, 0, 65, 0, 253, 15, 253, 98, 11]);
+
 function missingFeatures() {
   const missing = [];
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     missing.push('WebAssembly (to run the plug-in)');
+  } else if (!WebAssembly.validate(kSimdProbe)) {
+    missing.push('WebAssembly SIMD (to draw fast enough)');
   }
   if (!(window.AudioContext || window.webkitAudioContext)) {
     missing.push('the Web Audio API (to play music and hear it)');
