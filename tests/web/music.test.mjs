@@ -44,6 +44,29 @@ test('a chosen file plays under its name, and a 1 kHz tone peaks in bin 26', asy
   assert.deepEqual(page.errors, []);
 });
 
+test('files dropped on the page make a playlist the player keys walk through', async () => {
+  const page = await fixture.open('');
+  await page.waitForFunction(() => window.velmoPage);
+  const files = [['First.wav', 440], ['Second.wav', 880]].map(([name, hz]) => ({
+    name, bytes: Array.from(toneWav(hz, 2)) }));
+  await page.evaluate((files) => {
+    const transfer = new DataTransfer();
+    for (const { name, bytes } of files) transfer.items.add(new File([new Uint8Array(bytes)], name, { type: 'audio/wav' }));
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, files);
+  await page.waitForFunction(() => window.velmoPage.display === 'running');
+  assert.equal(await page.textContent('#caption'), '1. First - Winamp');
+  await page.focus('#picture');
+  await page.keyboard.press('b');  // next
+  await page.waitForFunction(() => window.velmoPage.caption === '2. Second - Winamp');
+  await page.keyboard.press('v');  // stop
+  await page.waitForFunction(() => window.velmoPage.transport === 'stopped');
+  await page.keyboard.press('z');  // previous
+  await page.waitForFunction(() => window.velmoPage.caption === '1. First - Winamp');
+  assert.equal(await page.evaluate(() => window.velmoPage.transport), 'stopped', 'stopped stays stopped');
+  assert.deepEqual(page.errors, []);
+});
+
 test('the microphone drives the picture as live input', async () => {
   const browser = await launchBrowser(['--use-fake-device-for-media-stream', '--use-fake-ui-for-media-stream']);
   try {
