@@ -134,7 +134,8 @@ const transport = {
     const source = ctx.createBufferSource();
     source.buffer = this.track.buffer;
     source.connect(this.gain);
-    source.addEventListener('ended', () => { if (this.source === source) this.trackEnded(); });
+    // On the wall clock the picture's clock decides when the track ends, not the silent source.
+    source.addEventListener('ended', () => { if (this.source === source && !this.byWallClock) this.trackEnded(); });
     source.start(0, this.offset / this.rate);
     this.source = source;
   },
@@ -156,7 +157,6 @@ const transport = {
   },
 
   trackEnded() {
-    if (this.byWallClock) return;  // the picture's clock decides, not the silent source
     if (this.index + 1 < this.tracks.length) {
       this.open(this.index + 1);
       this.startAt(0);
@@ -441,6 +441,10 @@ function paint() {
 
 function animate(now) {
   requestAnimationFrame(animate);
+  if (transport.state === 'playing' && transport.byWallClock && !still.active &&
+      transport.heardFrame() >= transport.track.buffer.length) {
+    transport.trackEnded();
+  }
   display.tick(now);
   if (!still.active && !live.active) display.captionChanged();
   updateStatus();
@@ -604,7 +608,8 @@ function makeDemoTrack() {
     right[i] = heap[samples + 2 * i + 1];
   }
   velmo._velmoPageDemoRelease();
-  demoTrack = { artist: 'Velmo', title: 'Demo', buffer };
+  demoTrack = { artist: velmo.UTF8ToString(velmo._velmoPageDemoArtist()),
+                title: velmo.UTF8ToString(velmo._velmoPageDemoTitle()), buffer };
   return demoTrack;
 }
 

@@ -180,9 +180,13 @@ EMSCRIPTEN_KEEPALIVE const float* velmoPageDemo() {
 }
 EMSCRIPTEN_KEEPALIVE int velmoPageDemoFrames() { return static_cast<int>(demoSamples.size() / 2); }
 EMSCRIPTEN_KEEPALIVE int velmoPageDemoRate() { return velmo::kDemoSampleRate; }
-EMSCRIPTEN_KEEPALIVE const char* velmoPageDemoCaption() {
-  auto demo = velmo::openDemoTrack();
-  return velmoPageCaption(1, demo->info().artist.c_str(), demo->info().title.c_str());
+EMSCRIPTEN_KEEPALIVE const char* velmoPageDemoArtist() {
+  static const std::string artist = velmo::openDemoTrack()->info().artist;
+  return artist.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const char* velmoPageDemoTitle() {
+  static const std::string title = velmo::openDemoTrack()->info().title;
+  return title.c_str();
 }
 EMSCRIPTEN_KEEPALIVE void velmoPageDemoRelease() { std::vector<float>().swap(demoSamples); }
 
