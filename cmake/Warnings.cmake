@@ -1,4 +1,4 @@
 # Warnings for every target of the project.
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)
-# Drawing code is specified in single precision with no fused multiply-add.
+# Drawing code is written in single precision, with no fused multiply-add.
 add_compile_options(-ffp-contract=off)

@@ -27,6 +27,9 @@ extern int fontTexture;
 extern int logoTexture;
 
 void loadTexture(const char* path, int* slot);
+// Ends the host with the box naming a texture that cannot be read, as
+// loadTexture does for a missing file; never returns.
+[[noreturn]] void textureNotFound(const char* path);
 // Where the loader gets its texel buffer; unit tests swap it to simulate
 // an exhausted heap.
 extern void* (*textureBufferAlloc)(size_t size);

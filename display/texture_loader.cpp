@@ -20,32 +20,33 @@ static void textureError(const char* text) {
   MessageBoxA(hostModule->parentWindow, text, textureErrorCaption, MB_ICONINFORMATION);
 }
 
+// Ends the host over a texture: the text on standard output when asked,
+// the box shown before or after the accelerator is released, status -1.
+enum { quietly = 0, printed = 1 };
+enum { boxAfterShutdown = 0, boxBeforeShutdown = 1 };
+
+[[noreturn]] static void failTexture(const char* text, int print, int boxFirst) {
+  if (print) printf("%s", text);
+  if (boxFirst) textureError(text);
+  grGlideShutdown();
+  if (!boxFirst) textureError(text);
+  exit(-1);
+}
+
+void textureNotFound(const char* path) {
+  char text[64 + 4096];
+  snprintf(text, sizeof text, "ERROR: Could not load texture: %s", path);
+  failTexture(text, quietly, boxAfterShutdown);
+}
+
 void loadTexture(const char* path, int* slot) {
   Gu3dfInfo info;
-  if (!gu3dfGetInfo(path, &info)) {
-    grGlideShutdown();
-    char text[64 + 4096];
-    snprintf(text, sizeof text, "ERROR: Could not load texture: %s", path);
-    textureError(text);
-    exit(-1);
-  }
+  if (!gu3dfGetInfo(path, &info)) textureNotFound(path);
 
   info.data = textureBufferAlloc(info.mem_required);
-  if (info.data == 0) {
-    static const char text[] = "Not enough memory for texture\n";
-    printf("%s", text);
-    grGlideShutdown();
-    textureError(text);
-    exit(-1);
-  }
+  if (info.data == 0) failTexture("Not enough memory for texture\n", printed, boxAfterShutdown);
 
-  if (!gu3dfLoad(path, &info)) {
-    static const char text[] = "Cannot load texture file\n";
-    printf("%s", text);
-    grGlideShutdown();
-    textureError(text);
-    exit(-1);
-  }
+  if (!gu3dfLoad(path, &info)) failTexture("Cannot load texture file\n", printed, boxAfterShutdown);
 
   *slot = (int)guTexAllocateMemory(GR_TMU0, GR_MIPMAPLEVELMASK_BOTH, info.header.width,
                                    info.header.height, info.header.format, GR_MIPMAP_NEAREST,
@@ -53,13 +54,8 @@ void loadTexture(const char* path, int* slot) {
                                    info.header.aspect_ratio, GR_TEXTURECLAMP_WRAP,
                                    GR_TEXTURECLAMP_WRAP, GR_TEXTUREFILTER_BILINEAR,
                                    GR_TEXTUREFILTER_BILINEAR, 0.0f, FXFALSE);
-  if (*slot == -1) {
-    static const char text[] = "could not allocate memory for Texture\n";
-    printf("%s", text);
-    textureError(text);  // the display is still open behind the box
-    grGlideShutdown();
-    exit(-1);
-  }
+  // The display is still open behind this box.
+  if (*slot == -1) failTexture("could not allocate memory for Texture\n", printed, boxBeforeShutdown);
 
   guTexDownloadMipMap(*slot, info.data, &info.table.nccTable);
   free(info.data);

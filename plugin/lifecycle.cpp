@@ -8,6 +8,7 @@
 #include "analysis/analyzer.h"
 #include "display/display.h"
 #include "plugin/paths.h"
+#include "plugin/trace_file.h"
 #include "scene/scene.h"
 #include "settings/settings.h"
 #include "settings/settings_dialog.h"
@@ -15,31 +16,17 @@
 int frameCount;
 char songTitle[130];
 char timeText[12];
-FILE* traceFile;
 
 // The play-position query a Winamp main window answers, in milliseconds.
 #define HOST_PLAY_POSITION 105
 
 static void loadTextureBeside(VisModule* module, const char* fileName, int* slot) {
   char path[MODULE_PATH_SIZE + sizeof("VelmoFont.3df")];
-  // A cut-short module path still names the file in the error box.
-  moduleSiblingPath(module->dllInstance, fileName, path, sizeof path);
+  // A module path cut short names some other folder, or the right one by
+  // chance: nothing is read there. The box names the file as far as the
+  // path goes.
+  if (!moduleSiblingPath(module->dllInstance, fileName, path, sizeof path)) textureNotFound(path);
   loadTexture(path, slot);
-}
-
-void traceFilePath(char* path, int pathSize) {
-#if defined(_WIN32)
-  snprintf(path, pathSize, "c:\\coords.txt");
-#else
-  const char* chosen = getenv("VELMO_TRACE_FILE");
-  if (chosen != 0 && chosen[0] != 0) {
-    snprintf(path, pathSize, "%s", chosen);
-    return;
-  }
-  const char* directory = getenv("XDG_RUNTIME_DIR");
-  if (directory == 0 || directory[0] == 0) directory = "/tmp";
-  snprintf(path, pathSize, "%s/coords.txt", directory);
-#endif
 }
 
 int visInit(VisModule* module) {
@@ -57,9 +44,9 @@ int visInit(VisModule* module) {
 
   // One stream per process: a new run starts the file afresh.
   if (traceFile != 0) fclose(traceFile);
+  traceFile = 0;
   char tracePath[4096];
-  traceFilePath(tracePath, sizeof tracePath);
-  traceFile = fopen(tracePath, "w");
+  if (traceFilePath(tracePath, sizeof tracePath)) traceFile = openTraceFile(tracePath);
   if (traceFile != 0) fprintf(traceFile, "Gonna make Cone.\n");
   buildCone(coneVertices, coneIndices, 10, coneRadius, 10.0f);
   if (traceFile != 0) fprintf(traceFile, "Made Cone.\n");

@@ -27,7 +27,10 @@ static float advanceConeMotion() {
       tiltStep = 0.0f;
       turnStep = 0.0f;
     } else {
-      tiltStep = (float)beat * 0.000625f;
+      // One rounding, of the product: 0.000625 is no single-precision
+      // constant, and rounding it first puts 59 of the 201 steps one unit
+      // in the last place off.
+      tiltStep = (float)((double)beat * 0.000625);
       turnStep = 0.011f;
     }
   } else {

@@ -13,7 +13,8 @@ static const float logoBrightness = 100.0f;
 
 void drawLogo(float screenX, float screenY, float modelX, float modelZ, float offsetY,
               float offsetZ, float* angles, float scale) {
-  const float width = 0.6f * scale, height = 0.15f * scale;
+  // Each product rounded once, as under the 24-bit control word.
+  const float width = (float)(0.6 * (double)scale), height = (float)(0.15 * (double)scale);
   const float left = modelX - width / 2.0f, right = modelX + width / 2.0f;
   const float top = height / 2.0f, bottom = -height / 2.0f;
 

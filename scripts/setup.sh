@@ -5,10 +5,12 @@ set -euo pipefail
 
 packages=(
   # native build and tests
-  build-essential cmake ninja-build pkg-config clang llvm libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang clang-format llvm libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  # win32 cross build and its tests under Wine
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 wine64
+  # win32 and win64 cross builds and their tests under Wine (wine64 runs where
+  # the kernel runs no 32-bit program)
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick
   # player and platform layer
   libsdl2-dev libsndfile1-dev libmpg123-dev libfftw3-dev libpng-dev libgtk-3-dev
@@ -18,6 +20,8 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   # real recordings for calibration tests
   frozen-bubble-data
+  # Mesa's off-screen llvmpipe: the peer of bench/replay (no test needs it)
+  libosmesa6-dev
   # the web page (emscripten) and its tests in a real browser
   emscripten chromium
 )

@@ -16,6 +16,23 @@ extern unsigned char PointedEnds;
 
 #define SETTINGS_FILE_NAME "plugin.ini"
 
+// One option: its key in the file (the flag bears the same name), the flag,
+// its check box in the settings dialog, and its place when the file is
+// written (0 first).
+struct SettingsOption {
+  const char* key;
+  unsigned char* flag;
+  int boxId;
+  int writePosition;
+};
+
+#define SETTINGS_COUNT 11
+
+// The eleven options in the order they are read, which is their declared
+// order; the write order differs only in putting DisplayPlatform before
+// Reflect.
+extern const SettingsOption settingsOptions[SETTINGS_COUNT];
+
 // Missing keys, section or file leave a flag as it is; a nonzero value sets it.
 void loadSettings(VisModule* module);
 // Writes every flag as "0" or "1".

@@ -5,18 +5,6 @@
 #include "plugin/vis.h"
 #include "settings/settings.h"
 
-#define SETTINGS_BOX_COUNT 11
-
-// The check boxes in the order the flags are read and written.
-static const int settingsBoxIds[SETTINGS_BOX_COUNT] = {
-    IDC_ROTATE_X,     IDC_ROTATE_Y,         IDC_ROTATE_Z,     IDC_BACK_SPECTRUM,
-    IDC_SPIN_TO_BEAT, IDC_REFLECT,          IDC_DISPLAY_PLATFORM, IDC_DISPLAY_TIME,
-    IDC_DISPLAY_SONG, IDC_ROTATE_LOGO,      IDC_POINTED_ENDS};
-static unsigned char* const settingsBoxFlags[SETTINGS_BOX_COUNT] = {
-    &RotateX,    &RotateY,    &RotateZ,        &DisplayBackSpec,
-    &SpinToBeat, &Reflect,    &DisplayPlatform, &DisplayTime,
-    &DisplaySong, &RotateLogo, &PointedEnds};
-
 static void initSettingsDialog(HWND dialog) {
   HWND spectrumSpeed = GetDlgItem(dialog, IDC_SPECTRUM_SPEED);
   HWND sides = GetDlgItem(dialog, IDC_SIDES);
@@ -34,8 +22,8 @@ static void initSettingsDialog(HWND dialog) {
   SetScrollRange(platformSpeed, SB_CTL, 1, 25, 0);
   SetScrollPos(platformSpeed, SB_CTL, 10, 0);
 
-  for (i = 0; i < SETTINGS_BOX_COUNT; i++) {
-    if (*settingsBoxFlags[i] == 1) CheckDlgButton(dialog, settingsBoxIds[i], 1);
+  for (i = 0; i < SETTINGS_COUNT; i++) {
+    if (*settingsOptions[i].flag == 1) CheckDlgButton(dialog, settingsOptions[i].boxId, 1);
   }
 }
 
@@ -43,8 +31,8 @@ static void storeSettingsDialog(HWND dialog) {
   int i;
 
   // The disabled boxes are read too, so their flags go back unchanged.
-  for (i = 0; i < SETTINGS_BOX_COUNT; i++) {
-    *settingsBoxFlags[i] = IsDlgButtonChecked(dialog, settingsBoxIds[i]) ? 1 : 0;
+  for (i = 0; i < SETTINGS_COUNT; i++) {
+    *settingsOptions[i].flag = IsDlgButtonChecked(dialog, settingsOptions[i].boxId) ? 1 : 0;
   }
   saveSettings(&pluginModule);
 }

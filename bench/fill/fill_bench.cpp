@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "glide.h"
+#include "plugin_draw_state.h"
 #include "velmo_glide.h"
-#include "tests/support/plugin_draw_state.h"
 
 namespace {
 
@@ -66,6 +66,34 @@ void FullScreenTexturedBilinearAdditive(benchmark::State &state) {
   grGlideShutdown();
 }
 BENCHMARK(FullScreenTexturedBilinearAdditive)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The plug-in's backdrop: flat (one w), the texture upright and magnified,
+// alpha fading across the screen (the cone row's first two triangles).
+void Backdrop(benchmark::State &state) {
+  openWithPluginState(state.range(0) != 0);
+  const float oow = 1.0f / 310.0f;
+  auto corner = [oow](float x, float y, float a, float s, float t) {
+    GrVertex v{};
+    v.x = x;
+    v.y = y;
+    v.a = a;
+    v.oow = oow;
+    v.tmuvtx[0].sow = s * oow;
+    v.tmuvtx[0].tow = t * oow;
+    return v;
+  };
+  GrVertex p0 = corner(0, 0, 40, 0, 255), p1 = corner(0, 480, 115, 0, 0),
+           p2 = corner(640, 480, 40, 255, 0), p3 = corner(640, 0, 10, 255, 255);
+  for (auto _ : state) {
+    grBufferClear(0, 0, 0xFFFF);
+    grDrawTriangle(&p0, &p1, &p2);
+    grDrawTriangle(&p0, &p2, &p3);
+  }
+  state.counters["Mpixels/s"] =
+      benchmark::Counter(307200.0 * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+  grGlideShutdown();
+}
+BENCHMARK(Backdrop)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void SmallTrianglesOfAFrame(benchmark::State &state) {
   openWithPluginState(state.range(0) != 0);

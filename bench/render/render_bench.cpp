@@ -6,12 +6,13 @@
 
 #include <string>
 
-#include "host/demo_track.h"
-#include "host/pcm_history.h"
-#include "host/plugin_folder.h"
-#include "host/render_job.h"
-#include "host/spectrum.h"
-#include "host/vis_session.h"
+#include <velmo_glide.h>
+
+#include "audio/demo_track.h"
+#include "audio/pcm_history.h"
+#include "commands/render_job.h"
+#include "vis/plugin_folder.h"
+#include "vis/vis_picture.h"
 
 namespace {
 
@@ -38,10 +39,10 @@ BENCHMARK(BM_RenderDemoToVideo)->Arg(1)->Arg(2)->Unit(benchmark::kSecond)->UseRe
 // The plug-in's frames through our Glide, with the spectrum, and nothing else.
 void BM_PluginFramesOnly(benchmark::State& state) {
   velmo::FixedControls controls;
-  vglSetScale(static_cast<int>(state.range(0)));
-  velmo::VisSession session;
+  velmo::VisPicture picture;
   std::string error;
-  if (!session.open(velmo::defaultPluginPath(), &controls, &error)) {
+  if (!picture.open(velmo::defaultPluginPath(), static_cast<int>(state.range(0)), false, &controls, &error) ||
+      !picture.session().start(44100, 2, &error)) {
     state.SkipWithError(error.c_str());
     return;
   }
@@ -51,15 +52,9 @@ void BM_PluginFramesOnly(benchmark::State& state) {
   demo->seek(20 * velmo::kDemoSampleRate);  // a busy part of the track
   demo->read(block.data(), 8820);
   history.push(block.data(), 2, 8820);
-  velmo::Spectrum spectrum;
-  velmo::SpectrumBytes bytes;
-  session.start(44100, 2);
   int64_t frame = 0;
-  for (auto _ : state) {
-    spectrum.computeAt(history, 600 * (frame++ % 10) + 1000, bytes);
-    session.render(bytes);
-  }
-  session.stop();
+  for (auto _ : state) picture.renderAt(history, 600 * (frame++ % 10) + 1000);
+  picture.session().stop();
   vglSetScale(1);
   state.counters["x_realtime"] = benchmark::Counter(state.iterations() / 75.0, benchmark::Counter::kIsRate);
 }

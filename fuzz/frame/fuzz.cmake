@@ -1,10 +1,4 @@
 # The band analyser and the frame composer on arbitrary spectrum sequences,
 # drawing through our Glide; the host window, options and keys vary as well.
-if(TARGET vis_velmo_core AND TARGET velmo_win32)
-  set(frame_depends)
-  if(TARGET velmo_textures)
-    set(frame_depends velmo_textures)
-  endif()
-  velmo_add_fuzzer(frame SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_frame.cpp
-                   LIBS vis_velmo_core velmo_win32 glide2x DEPENDS ${frame_depends})
-endif()
+velmo_add_fuzzer(frame SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_frame.cpp
+                 LIBS vis_velmo_core velmo_win32 glide2x DEPENDS velmo_textures)

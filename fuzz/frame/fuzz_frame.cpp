@@ -50,10 +50,6 @@ void startDisplay() {
   pluginModule.init(&pluginModule);
 }
 
-unsigned char* const optionFlags[] = {&RotateX,     &RotateY,         &RotateZ,     &DisplayBackSpec,
-                                      &SpinToBeat,  &Reflect,         &DisplayPlatform,
-                                      &DisplayTime, &DisplaySong,     &RotateLogo,  &PointedEnds};
-
 const WPARAM keys[] = {'F', 'G', 'A', 'D', VK_SPACE, 'Z', VK_ESCAPE};
 
 }  // namespace
@@ -71,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int frame = 0; frame < frames; ++frame) {
     if (in.ConsumeBool()) {
       const unsigned bits = in.ConsumeIntegral<uint16_t>();
-      for (size_t i = 0; i < sizeof optionFlags / sizeof optionFlags[0]; ++i)
-        *optionFlags[i] = (bits >> i) & 1;
+      for (int i = 0; i < SETTINGS_COUNT; ++i) *settingsOptions[i].flag = (bits >> i) & 1;
     }
     if (in.ConsumeBool()) hostPlayMs = in.ConsumeIntegral<int>();
     if (in.ConsumeBool()) SetWindowTextA(pluginModule.parentWindow, in.ConsumeRandomLengthString(300).c_str());

@@ -1,4 +1,2 @@
 # The POSIX profile (INI) functions on arbitrary files and call sequences.
-if(TARGET velmo_win32)
-  velmo_add_fuzzer(profile SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_profile.cpp LIBS velmo_win32)
-endif()
+velmo_add_fuzzer(profile SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_profile.cpp LIBS velmo_win32)

@@ -1,4 +1,2 @@
 # The 3DF reader of our Glide on arbitrary file contents.
-if(TARGET glide2x)
-  velmo_add_fuzzer(tdf SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_tdf.cpp LIBS glide2x)
-endif()
+velmo_add_fuzzer(tdf SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_tdf.cpp LIBS glide2x)

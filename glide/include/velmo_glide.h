@@ -15,6 +15,7 @@
  *   VELMO_GLIDE_DITHER=1        as vglSetDither(1)
  *   VELMO_GLIDE_DUMP_DIR=<dir>  write frames as BMP files into <dir>
  *   VELMO_GLIDE_DUMP_EVERY=<n>  only every n-th frame (default 1)
+ *   VELMO_GLIDE_THREADS=<n>     as vglSetThreads(n)
  *   VELMO_GLIDE_WINDOW=0        Win32 only: no window of its own
  */
 #ifndef VELMO_GLIDE_H_
@@ -66,6 +67,18 @@ FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32 *dst, FxU32 dstStr
 
 /* Number of grBufferSwap calls since grSstWinOpen. */
 FX_ENTRY FxU32 FX_CALL vglFrameCount(void);
+
+/* ---- drawing threads ---- */
+
+/* Draws with n threads (0, the default: one per processor). With 1 every
+ * triangle is drawn when it is submitted; with more, triangles are collected
+ * into screen tiles and drawn by worker threads when a swap, a read of the
+ * buffers or a texture download needs them. The pictures are the same to
+ * the bit. Takes effect at once (queued work is drawn first) and stays for
+ * later windows; every thread ends at grGlideShutdown. */
+FX_ENTRY void FX_CALL vglSetThreads(int threads);
+/* Threads drawing in the open window (1 without workers), 0 when none is open. */
+FX_ENTRY int FX_CALL vglGetThreads(void);
 
 /* ---- recording every Glide call, for tests ---- */
 

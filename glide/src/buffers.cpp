@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "context.h"
+#include "pixel_math.h"
 #include "present.h"
 #include "record.h"
-#include "triangle.h"
+#include "renderer.h"
 
 using glide::context;
 
@@ -17,24 +18,25 @@ FX_ENTRY void FX_CALL grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 dept
   if (!ctx.open) return;
   FxU32 argb = glide::toArgb(color);
   int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
-  FxU32 *buffer = ctx.backBuffer();
   if (ctx.settings.dither) {
     // The board's 16-bit buffer holds the nearest colour, undithered.
     FxU32 rgb = glide::dither565(r, g, b, 0, 0) & 0xFFFFFF;
     r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
   }
   FxU32 value = (FxU32(alpha) << 24) | (FxU32(r) << 16) | (FxU32(g) << 8) | FxU32(b);
-  std::fill(buffer, buffer + size_t(ctx.width) * size_t(ctx.height), value);
-  if (ctx.hasDepth && ctx.state.depthMask) std::fill(ctx.depth.begin(), ctx.depth.end(), depth);
+  glide::clearBuffers(value, depth, ctx.state.depthMask);
 }
 
 FX_ENTRY void FX_CALL grBufferSwap(int interval) {
   GLIDE_RECORD("grBufferSwap", double(interval));
   auto &ctx = context();
   if (!ctx.open) return;
+  const bool pictureWanted = glide::framesWanted();
+  glide::handOverFrame(pictureWanted);
   ctx.back ^= 1;
+  ctx.drawStateChanged = true;  // another back buffer
   ++ctx.frameCount;
-  if (!glide::framesWanted()) return;
+  if (!pictureWanted) return;
   const FxU32 *front = ctx.frontBuffer();
   FxU32 *out = ctx.presentBuffer.data();
   const size_t pixels = size_t(ctx.width) * size_t(ctx.height);
@@ -51,6 +53,7 @@ FX_ENTRY FxBool FX_CALL grLfbReadRegion(GrBuffer_t buffer, FxU32 x, FxU32 y, FxU
   if (x >= FxU32(ctx.width) || y >= FxU32(ctx.height) || width > FxU32(ctx.width) - x ||
       height > FxU32(ctx.height) - y || dstStride < width * 2u)
     return FXFALSE;
+  glide::finishDrawing();
   unsigned char *out = static_cast<unsigned char *>(dst);
   if (buffer == GR_BUFFER_AUXBUFFER || buffer == GR_BUFFER_DEPTHBUFFER) {
     if (!ctx.hasDepth) return FXFALSE;
@@ -88,7 +91,20 @@ FX_ENTRY void FX_CALL vglSetScale(int factor) {
 
 FX_ENTRY int FX_CALL vglGetScale(void) { return context().settings.scale; }
 
-FX_ENTRY void FX_CALL vglSetDither(int enable) { context().settings.dither = enable != 0; }
+FX_ENTRY void FX_CALL vglSetDither(int enable) {
+  context().settings.dither = enable != 0;
+  context().drawStateChanged = true;
+}
+
+FX_ENTRY void FX_CALL vglSetThreads(int threads) {
+  auto &ctx = context();
+  ctx.settings.threads = threads > 0 ? (threads < glide::kMaxThreads ? threads : glide::kMaxThreads) : 0;
+  if (!ctx.open) return;
+  glide::finishDrawing();
+  glide::startRenderer(ctx);
+}
+
+FX_ENTRY int FX_CALL vglGetThreads(void) { return glide::drawingThreads(); }
 
 FX_ENTRY void FX_CALL vglSetTextureMemory(FxU32 bytes) {
   if (bytes > 0) context().settings.textureMemory = bytes;
@@ -103,6 +119,7 @@ FX_ENTRY void FX_CALL vglGetFrameSize(int *width, int *height) {
 FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32 *dst, FxU32 dstStride) {
   auto &ctx = context();
   if (!ctx.open || !dst || dstStride < FxU32(ctx.width)) return FXFALSE;
+  glide::finishDrawing();
   const FxU32 *colour;
   if (buffer == GR_BUFFER_FRONTBUFFER) colour = ctx.frontBuffer();
   else if (buffer == GR_BUFFER_BACKBUFFER) colour = ctx.backBuffer();

@@ -28,9 +28,25 @@ RenderState defaultRenderState() {
   return s;
 }
 
+bool operator==(const CombineState &a, const CombineState &b) {
+  return a.function == b.function && a.factor == b.factor && a.local == b.local &&
+         a.other == b.other && a.invert == b.invert;
+}
+
+bool operator==(const RenderState &a, const RenderState &b) {
+  return a.color == b.color && a.alpha == b.alpha && a.constantColor == b.constantColor &&
+         a.textureCombine == b.textureCombine && a.rgbSrc == b.rgbSrc && a.rgbDst == b.rgbDst &&
+         a.alphaSrc == b.alphaSrc && a.alphaDst == b.alphaDst && a.chromaKey == b.chromaKey &&
+         a.chromaValue == b.chromaValue && a.cull == b.cull && a.depthMode == b.depthMode &&
+         a.depthFunction == b.depthFunction && a.depthMask == b.depthMask &&
+         a.textureSource == b.textureSource;
+}
+
+// Lives as long as the process: a frame the workers are still drawing when
+// the process ends without grGlideShutdown keeps its buffers to the end.
 Context &context() {
-  static Context instance;
-  return instance;
+  static Context *const instance = new Context;
+  return *instance;
 }
 
 FxU32 toArgb(GrColor_t v) {
@@ -53,6 +69,22 @@ void readEnvironment(Settings &settings) {
   settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
   settings.referencePath = envFlag("VELMO_GLIDE_REFERENCE");
   settings.noAvx2 = envFlag("VELMO_GLIDE_NO_AVX2");
+  settings.noAvx512 = envFlag("VELMO_GLIDE_NO_AVX512");
+  if (const char *threads = std::getenv("VELMO_GLIDE_THREADS")) {
+    int count = std::atoi(threads);
+    if (count >= 0 && count <= kMaxThreads) settings.threads = count;
+  }
+  if (const char *tile = std::getenv("VELMO_GLIDE_TILE")) {
+    // "W" for W x W pixels, or "WxH".
+    char *end = nullptr;
+    const long width = std::strtol(tile, &end, 10);
+    const long height = (end && *end == 'x') ? std::strtol(end + 1, nullptr, 10) : width;
+    auto fits = [](long n) { return n >= kMinTileSize && n <= kMaxTileSize; };
+    if (fits(width) && fits(height)) {
+      settings.tileWidth = int(width);
+      settings.tileHeight = int(height);
+    }
+  }
   if (envFlag("VELMO_GLIDE_DITHER")) settings.dither = true;
   if (const char *scale = std::getenv("VELMO_GLIDE_SCALE")) {
     int factor = std::atoi(scale);

@@ -34,6 +34,10 @@ struct RenderState {
   GrMipMapId_t textureSource;
 };
 
+bool operator==(const CombineState &a, const CombineState &b);
+bool operator==(const RenderState &a, const RenderState &b);
+inline bool operator!=(const RenderState &a, const RenderState &b) { return !(a == b); }
+
 RenderState defaultRenderState();
 
 struct Settings {
@@ -43,8 +47,14 @@ struct Settings {
   bool noBoard = false;
   bool strictAux = false;  // honour "no aux buffer" literally: no depth test
   bool referencePath = false;  // always the reference pixel path (for tests)
-  bool noAvx2 = false;         // the portable fast path even where AVX2 is present
+  bool noAvx2 = false;         // the portable fast path even where a vector kernel is present
+  bool noAvx512 = false;       // at most the AVX2 kernel even where AVX-512 is present
+  int threads = 0;             // drawing threads; 0: one per processor
+  int tileWidth = 0, tileHeight = 0;  // screen tile in pixels; 0: our choice
 };
+
+constexpr int kMaxThreads = 64;
+constexpr int kMinTileSize = 8, kMaxTileSize = 1024;
 
 struct Context {
   bool initialised = false;
@@ -63,6 +73,9 @@ struct Context {
   std::vector<FxU16> depth;
   std::vector<FxU32> presentBuffer;  // frame handed to presenters, alpha cleared
   FxU32 frameCount = 0;
+  // Set by every change of what the pixel path reads (render state, texture
+  // source, back buffer, dither): the next triangle takes a new snapshot.
+  bool drawStateChanged = true;
 
   VglPresentFn presenter = nullptr;
   void *presenterUser = nullptr;

@@ -1,7 +1,9 @@
 // The reference pixel path: texture fetch, texture combine, colour and alpha
-// combine, chroma key, depth test, alpha blending, dithering, writes.
+// combine, chroma key, depth test, alpha blending, dithering, writes; one
+// function per stage, in that order.
 #include <cmath>
 
+#include "pixel_math.h"
 #include "texture_sample.h"
 #include "triangle.h"
 
@@ -99,6 +101,82 @@ int blendChannel(const RenderState &s, bool alpha, int src, int dst, int srcAlph
   return clamp255(scale255(src, fs) + scale255(dst, fd));
 }
 
+// The inputs of the colour and alpha combine at one pixel.
+struct CombineInputs {
+  Rgba local, other, texture;
+  int localAlpha;  // the alpha combine's local input, also the colour factor LOCAL_ALPHA
+  int otherAlpha;  // the alpha combine's other input
+};
+
+CombineInputs combineInputs(const DrawState &state, const Rgba &iterated, const Rgba &texture,
+                            FxU16 depthValue) {
+  const RenderState &s = state.render;
+  const Rgba constant = unpack(state.constantArgb);
+  CombineInputs in;
+  in.texture = texture;
+  in.localAlpha = s.alpha.local == GR_COMBINE_LOCAL_CONSTANT ? constant.a
+                  : s.alpha.local == GR_COMBINE_LOCAL_DEPTH  ? depthValue >> 8
+                                                             : iterated.a;
+  in.otherAlpha = s.alpha.other == GR_COMBINE_OTHER_TEXTURE    ? texture.a
+                  : s.alpha.other == GR_COMBINE_OTHER_CONSTANT ? constant.a
+                                                               : iterated.a;
+  in.local = s.color.local == GR_COMBINE_LOCAL_CONSTANT ? constant : iterated;
+  in.other = s.color.other == GR_COMBINE_OTHER_TEXTURE    ? texture
+             : s.color.other == GR_COMBINE_OTHER_CONSTANT ? constant
+                                                          : iterated;
+  return in;
+}
+
+// The colour combine: red, green and blue of the source.
+Rgba combineColour(const CombineState &c, const CombineInputs &in) {
+  const int local[3] = {in.local.r, in.local.g, in.local.b};
+  const int other[3] = {in.other.r, in.other.g, in.other.b};
+  const int texture[3] = {in.texture.r, in.texture.g, in.texture.b};
+  int out[3];
+  for (int k = 0; k < 3; ++k) {
+    int f = combineFactor(c.factor, local[k], in.localAlpha, in.other.a, in.texture.a, texture[k]);
+    int v = clamp255(combineFunction(c.function, f, local[k], other[k], in.localAlpha));
+    out[k] = c.invert ? 255 - v : v;
+  }
+  return {out[0], out[1], out[2], 0};
+}
+
+// The alpha combine: the source alpha.
+int combineAlpha(const CombineState &c, const CombineInputs &in) {
+  // LOD fraction: one level per pixel, so 0.
+  const GrCombineFactor_t factor =
+      c.factor == GR_COMBINE_FACTOR_TEXTURE_RGB ? GR_COMBINE_FACTOR_ZERO : c.factor;
+  int f = combineFactor(factor, in.localAlpha, in.localAlpha, in.otherAlpha, in.texture.a, 0);
+  int v = clamp255(combineFunction(c.function, f, in.localAlpha, in.otherAlpha, in.localAlpha));
+  return c.invert ? 255 - v : v;
+}
+
+// The chroma key compares the colour the combine takes as "other" (the
+// texture path in the plug-in's state) with the key.
+bool chromaKeyRejects(const DrawState &state, const Rgba &other) {
+  return state.render.chromaKey &&
+         ((FxU32(other.r) << 16) | (FxU32(other.g) << 8) | FxU32(other.b)) == state.chromaRgb;
+}
+
+FxU16 depthValueAt(const DrawState &state, float oow, float ooz) {
+  if (state.wBuffer) return wDepth(oow);
+  return FxU16(ooz > 0.0f ? (ooz < 65535.0f ? int(ooz) : 65535) : 0);
+}
+
+// Colour and alpha blended with what the buffer holds.
+Rgba blend(const RenderState &s, const Rgba &src, const Rgba &dst) {
+  return {blendChannel(s, false, src.r, dst.r, src.a, dst.a),
+          blendChannel(s, false, src.g, dst.g, src.a, dst.a),
+          blendChannel(s, false, src.b, dst.b, src.a, dst.a),
+          blendChannel(s, true, src.a, dst.a, src.a, dst.a)};
+}
+
+FxU32 pixelValue(const DrawState &state, const Rgba &c, int x, int memoryRow) {
+  FxU32 rgb = state.dither ? dither565(c.r, c.g, c.b, x, memoryRow)
+                           : (FxU32(c.r) << 16) | (FxU32(c.g) << 8) | FxU32(c.b);
+  return (FxU32(c.a) << 24) | rgb;
+}
+
 }  // namespace
 
 FxU32 dither565(int r, int g, int b, int x, int y) {
@@ -114,108 +192,44 @@ FxU32 dither565(int r, int g, int b, int x, int y) {
   return (FxU32(quantize(r, 5)) << 16) | (FxU32(quantize(g, 6)) << 8) | FxU32(quantize(b, 5));
 }
 
-void shadeSpanGeneric(const Triangle &tri, int y, int x0, int x1) {
-  Context &ctx = context();
-  const RenderState &s = ctx.state;
-  const int row = ctx.memoryRow(y);
-  FxU32 *colour = ctx.backBuffer() + size_t(row) * size_t(ctx.width);
-  FxU16 *depth = ctx.hasDepth ? ctx.depth.data() + size_t(row) * size_t(ctx.width) : nullptr;
-  const bool depthTest = depth && s.depthMode != GR_DEPTHBUFFER_DISABLE;
-  const bool wBuffer = s.depthMode == GR_DEPTHBUFFER_WBUFFER ||
-                       s.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
-  const FxU32 constant = toArgb(s.constantColor);
-  const Rgba constantRgba = unpack(constant);
-  const FxU32 chroma = toArgb(s.chromaValue) & 0xFFFFFF;
-  const float tpu = tri.texture ? tri.texture->texelsPerUnit : 0.0f;
-  const float oow0 = tri.oow.spanStart(x0, y), sow0 = tri.sow.spanStart(x0, y),
-              tow0 = tri.tow.spanStart(x0, y);
-  const float r0 = tri.r.spanStart(x0, y), g0 = tri.g.spanStart(x0, y),
-              b0 = tri.b.spanStart(x0, y), a0 = tri.a.spanStart(x0, y),
-              ooz0 = tri.ooz.spanStart(x0, y);
+void shadeSpanReference(const Triangle &tri, SpanScratch &, int y, int origin, int x0, int x1) {
+  const DrawState &state = *tri.state;
+  const RenderState &s = state.render;
+  const Target &target = state.target;
+  const size_t rowOffset = target.rowOffset(y);
+  FxU32 *colour = target.colour + rowOffset;
+  FxU16 *depth = state.depthTest ? target.depth + rowOffset : nullptr;
+  const float oow0 = tri.oow.spanStart(origin, y), sow0 = tri.sow.spanStart(origin, y),
+              tow0 = tri.tow.spanStart(origin, y);
+  const float r0 = tri.r.spanStart(origin, y), g0 = tri.g.spanStart(origin, y),
+              b0 = tri.b.spanStart(origin, y), a0 = tri.a.spanStart(origin, y),
+              ooz0 = tri.ooz.spanStart(origin, y);
 
   for (int x = x0; x < x1; ++x) {
-    const int i = x - x0;
+    const int i = x - origin;
     const float oow = along(oow0, tri.oow.stepX, i);
     FxU32 texel = 0xFFFFFFFFu;
-    if (tri.needsTexture && tri.texture) {
-      const float w = 1.0f / oow;
-      const float sCoord = along(sow0, tri.sow.stepX, i) * w;
-      const float tCoord = along(tow0, tri.tow.stepX, i) * w;
-      // Screen derivatives of the level-0 texel coordinates.
-      const float dudx = (tri.sow.stepX - sCoord * tri.oow.stepX) * w * tpu;
-      const float dvdx = (tri.tow.stepX - tCoord * tri.oow.stepX) * w * tpu;
-      const float dudy = (tri.sow.stepY - sCoord * tri.oow.stepY) * w * tpu;
-      const float dvdy = (tri.tow.stepY - tCoord * tri.oow.stepY) * w * tpu;
-      const float rhoX = dudx * dudx + dvdx * dvdx, rhoY = dudy * dudy + dvdy * dvdy;
-      texel = sampleTexture(*tri.texture, sCoord * tpu, tCoord * tpu, rhoX > rhoY ? rhoX : rhoY);
-    }
-    const Rgba tex = unpack(textureCombine(s.textureCombine, texel));
-    auto iterated = [&](float start, const Plane &p) {
-      float v = along(start, p.stepX, i);
-      return v > 0.0f ? (v < 255.0f ? int(v) : 255) : 0;  // NaN -> 0
-    };
-    const Rgba iter = {iterated(r0, tri.r), iterated(g0, tri.g), iterated(b0, tri.b),
-                       iterated(a0, tri.a)};
+    if (state.readsTexture && tri.texture)
+      texel = texelAt(tri, *tri.texture, along(sow0, tri.sow.stepX, i),
+                      along(tow0, tri.tow.stepX, i), oow);
+    const Rgba texture = unpack(textureCombine(s.textureCombine, texel));
+    const Rgba iterated = {iteratedChannel(along(r0, tri.r.stepX, i)),
+                           iteratedChannel(along(g0, tri.g.stepX, i)),
+                           iteratedChannel(along(b0, tri.b.stepX, i)),
+                           iteratedChannel(along(a0, tri.a.stepX, i))};
+    const FxU16 depthValue =
+        depth ? depthValueAt(state, oow, along(ooz0, tri.ooz.stepX, i)) : FxU16(0);
 
-    FxU16 depthValue = 0;
-    if (depthTest) {
-      if (wBuffer) {
-        depthValue = wDepth(oow);
-      } else {
-        float z = along(ooz0, tri.ooz.stepX, i);
-        depthValue = FxU16(z > 0.0f ? (z < 65535.0f ? int(z) : 65535) : 0);
-      }
-    }
-
-    // Alpha combine inputs; its local alpha is also the colour factor
-    // LOCAL_ALPHA.
-    const int localAlpha = s.alpha.local == GR_COMBINE_LOCAL_CONSTANT ? constantRgba.a
-                           : s.alpha.local == GR_COMBINE_LOCAL_DEPTH  ? depthValue >> 8
-                                                                      : iter.a;
-    const int alphaOther = s.alpha.other == GR_COMBINE_OTHER_TEXTURE    ? tex.a
-                           : s.alpha.other == GR_COMBINE_OTHER_CONSTANT ? constantRgba.a
-                                                                        : iter.a;
-    const Rgba local = s.color.local == GR_COMBINE_LOCAL_CONSTANT ? constantRgba : iter;
-    const Rgba other = s.color.other == GR_COMBINE_OTHER_TEXTURE    ? tex
-                       : s.color.other == GR_COMBINE_OTHER_CONSTANT ? constantRgba
-                                                                    : iter;
-
-    // Chroma key on the colour the combine takes from the texture path.
-    if (s.chromaKey &&
-        ((FxU32(other.r) << 16) | (FxU32(other.g) << 8) | FxU32(other.b)) == chroma)
-      continue;
-
-    const int localChannels[3] = {local.r, local.g, local.b};
-    const int otherChannels[3] = {other.r, other.g, other.b};
-    const int texChannels[3] = {tex.r, tex.g, tex.b};
-    int out[3];
-    for (int c = 0; c < 3; ++c) {
-      int f = combineFactor(s.color.factor, localChannels[c], localAlpha, other.a, tex.a,
-                            texChannels[c]);
-      int v = clamp255(combineFunction(s.color.function, f, localChannels[c], otherChannels[c],
-                                       localAlpha));
-      out[c] = s.color.invert ? 255 - v : v;
-    }
-    int fa = combineFactor(s.alpha.factor == GR_COMBINE_FACTOR_TEXTURE_RGB
-                               ? GR_COMBINE_FACTOR_ZERO  // LOD fraction: one level, 0
-                               : s.alpha.factor,
-                           localAlpha, localAlpha, alphaOther, tex.a, 0);
-    int outAlpha = clamp255(combineFunction(s.alpha.function, fa, localAlpha, alphaOther,
-                                            localAlpha));
-    if (s.alpha.invert) outAlpha = 255 - outAlpha;
-
-    if (depthTest && !depthPasses(s.depthFunction, depthValue, depth[x])) continue;
-
-    const Rgba dst = unpack(colour[x]);
-    int r = blendChannel(s, false, out[0], dst.r, outAlpha, dst.a);
-    int g = blendChannel(s, false, out[1], dst.g, outAlpha, dst.a);
-    int b = blendChannel(s, false, out[2], dst.b, outAlpha, dst.a);
-    int a = blendChannel(s, true, outAlpha, dst.a, outAlpha, dst.a);
-    FxU32 rgb = ctx.settings.dither ? dither565(r, g, b, x, row)
-                                    : (FxU32(r) << 16) | (FxU32(g) << 8) | FxU32(b);
-    colour[x] = (FxU32(a) << 24) | rgb;
-    if (depthTest && s.depthMask) depth[x] = depthValue;
+    const CombineInputs inputs = combineInputs(state, iterated, texture, depthValue);
+    if (chromaKeyRejects(state, inputs.other)) continue;
+    Rgba source = combineColour(s.color, inputs);
+    source.a = combineAlpha(s.alpha, inputs);
+    if (depth && !depthPasses(s.depthFunction, depthValue, depth[x])) continue;
+    colour[x] = pixelValue(state, blend(s, source, unpack(colour[x])), x, target.memoryRow(y));
+    if (state.depthWrite) depth[x] = depthValue;
   }
 }
+
+const Kernel kReferenceKernel = {shadeSpanReference, nullptr};
 
 }  // namespace glide

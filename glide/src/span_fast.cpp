@@ -1,15 +1,15 @@
-// Choosing the fast pixel path, and its portable version.
+// Choosing the fast pixel path for a state, and its portable version.
 #include "span_fast.h"
 
+#include "pixel_math.h"
 #include "texture_sample.h"
 
 namespace glide {
 namespace {
 
-bool fastPathApplies(const Triangle &tri) {
-  const Context &ctx = context();
-  const RenderState &s = ctx.state;
-  const Mipmap *m = tri.texture;
+bool fastPathApplies(const DrawState &state) {
+  const RenderState &s = state.render;
+  const Mipmap *m = state.texture;
   if (!m || !m->bilinearMin || !m->bilinearMag || m->lodBias != 0.0f) return false;
   if (m->mipmapMode != GR_MIPMAP_NEAREST && m->mipmapMode != GR_MIPMAP_DISABLE) return false;
   switch (s.textureCombine) {  // those that pass unit 0's texel through
@@ -30,7 +30,7 @@ bool fastPathApplies(const Triangle &tri) {
       (s.alphaDst != GR_BLEND_ONE && s.alphaDst != GR_BLEND_ZERO))
     return false;
   if (s.depthMode != GR_DEPTHBUFFER_DISABLE && s.depthMode != GR_DEPTHBUFFER_WBUFFER) return false;
-  return !ctx.settings.dither;
+  return !state.dither;
 }
 
 #if defined(VELMO_GLIDE_AVX2)
@@ -40,95 +40,69 @@ bool cpuHasAvx2() {
 }
 #endif
 
-}  // namespace
-
-SpanFunction chooseFastSpan(Triangle &tri) {
-  if (!fastPathApplies(tri)) return nullptr;
-  Context &ctx = context();
-  const RenderState &s = ctx.state;
-  FastSetup &fast = tri.fast;
-  fast.colour = ctx.backBuffer();
-  const bool depthTest = ctx.hasDepth && s.depthMode != GR_DEPTHBUFFER_DISABLE;
-  fast.depth = depthTest ? ctx.depth.data() : nullptr;
-  fast.width = ctx.width;
-  fast.rowOfScreenY0 = ctx.memoryRow(0);
-  fast.rowStep = ctx.originLowerLeft ? -1 : 1;
-  fast.depthFunction = s.depthFunction;
-  fast.depthWrite = depthTest && s.depthMask;
-  fast.chromaKey = s.chromaKey;
-  fast.chromaRgb = toArgb(s.chromaValue) & 0xFFFFFFu;
-  fast.addAlpha = s.alphaDst == GR_BLEND_ONE;
-#if defined(VELMO_GLIDE_AVX2)
-  if (cpuHasAvx2() && !ctx.settings.noAvx2) {
-    tri.finish = finishFastAvx2;
-    return shadeSpanFastAvx2;
-  }
-#endif
-#if defined(__wasm_simd128__)
-  if (!ctx.settings.noAvx2) return shadeSpanFastSimd128;
-#endif
-  return shadeSpanFastScalar;
+#if defined(VELMO_GLIDE_AVX512)
+bool cpuHasAvx512() {
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                          __builtin_cpu_supports("avx512vl");
+  return has;
 }
+#endif
 
-void prepareFastSpan(const Triangle &tri, int y, int x0, FastSpan *span) {
-  const FastSetup &fast = tri.fast;
-  const size_t row = size_t(fast.rowOfScreenY0 + fast.rowStep * y) * size_t(fast.width);
-  span->colour = fast.colour + row;
-  span->depth = fast.depth ? fast.depth + row : nullptr;
-  span->width = fast.width;
-  span->depthFunction = fast.depthFunction;
-  span->depthWrite = fast.depthWrite;
-  span->chromaKey = fast.chromaKey;
-  span->chromaRgb = fast.chromaRgb;
-  span->addAlpha = fast.addAlpha;
-  span->texture = tri.texture;
-  span->tpu = tri.texture->texelsPerUnit;
-  span->oow0 = tri.oow.spanStart(x0, y);
-  span->sow0 = tri.sow.spanStart(x0, y);
-  span->tow0 = tri.tow.spanStart(x0, y);
-  span->a0 = tri.a.spanStart(x0, y);
-  span->oowStepX = tri.oow.stepX;
-  span->sowStepX = tri.sow.stepX;
-  span->towStepX = tri.tow.stepX;
-  span->aStepX = tri.a.stepX;
-  span->oowStepY = tri.oow.stepY;
-  span->sowStepY = tri.sow.stepY;
-  span->towStepY = tri.tow.stepY;
-}
-
-void shadeSpanFastScalar(const Triangle &tri, int y, int x0, int x1) {
-  FastSpan f;
-  prepareFastSpan(tri, y, x0, &f);
-  const Mipmap &m = *f.texture;
+void shadeSpanPortable(const Triangle &tri, SpanScratch &, int y, int origin, int x0, int x1) {
+  const DrawState &state = *tri.state;
+  const Mipmap &m = *tri.texture;
+  const size_t row = state.target.rowOffset(y);
+  FxU32 *colour = state.target.colour + row;
+  FxU16 *depth = state.depthTest ? state.target.depth + row : nullptr;
+  const float oow0 = tri.oow.spanStart(origin, y), sow0 = tri.sow.spanStart(origin, y),
+              tow0 = tri.tow.spanStart(origin, y), a0 = tri.a.spanStart(origin, y);
   for (int x = x0; x < x1; ++x) {
-    const int i = x - x0;
-    const float oow = along(f.oow0, f.oowStepX, i);
+    const int i = x - origin;
+    const float oow = along(oow0, tri.oow.stepX, i);
     FxU16 depthValue = 0;
-    if (f.depth) {
+    if (depth) {
       depthValue = wDepth(oow);
-      if (!depthPasses(f.depthFunction, depthValue, f.depth[x])) continue;
+      if (!depthPasses(state.render.depthFunction, depthValue, depth[x])) continue;
     }
-    const float w = 1.0f / oow;
-    const float s = along(f.sow0, f.sowStepX, i) * w, t = along(f.tow0, f.towStepX, i) * w;
-    const float dudx = (f.sowStepX - s * f.oowStepX) * w * f.tpu;
-    const float dvdx = (f.towStepX - t * f.oowStepX) * w * f.tpu;
-    const float dudy = (f.sowStepY - s * f.oowStepY) * w * f.tpu;
-    const float dvdy = (f.towStepY - t * f.oowStepY) * w * f.tpu;
-    const float rhoX = dudx * dudx + dvdx * dvdx, rhoY = dudy * dudy + dvdy * dvdy;
-    const FxU32 texel = sampleTexture(m, s * f.tpu, t * f.tpu, rhoX > rhoY ? rhoX : rhoY);
-    if (f.chromaKey && (texel & 0xFFFFFFu) == f.chromaRgb) continue;
-    const float av = along(f.a0, f.aStepX, i);
-    const int alpha = av > 0.0f ? (av < 255.0f ? int(av) : 255) : 0;
-    const FxU32 dst = f.colour[x];
+    const FxU32 texel = texelAt(tri, m, along(sow0, tri.sow.stepX, i), along(tow0, tri.tow.stepX, i), oow);
+    if (state.render.chromaKey && (texel & 0xFFFFFFu) == state.chromaRgb) continue;
+    const int alpha = iteratedChannel(along(a0, tri.a.stepX, i));
+    const FxU32 dst = colour[x];
     FxU32 out = 0;
     for (int shift = 0; shift < 24; shift += 8) {
       int c = scale255(int((texel >> shift) & 0xFF), alpha) + int((dst >> shift) & 0xFF);
       out |= FxU32(c > 255 ? 255 : c) << shift;
     }
-    int outAlpha = f.addAlpha ? alpha + int(dst >> 24) : alpha;
-    f.colour[x] = out | (FxU32(outAlpha > 255 ? 255 : outAlpha) << 24);
-    if (f.depthWrite) f.depth[x] = depthValue;
+    int outAlpha = state.addAlpha ? alpha + int(dst >> 24) : alpha;
+    colour[x] = out | (FxU32(outAlpha > 255 ? 255 : outAlpha) << 24);
+    if (state.depthWrite) depth[x] = depthValue;
   }
+}
+
+}  // namespace
+
+const Kernel kPortableKernel = {shadeSpanPortable, nullptr};
+
+int fastKernelVariant(const DrawState &state) {
+  const Mipmap &m = *state.texture;
+  const bool mipmapped = m.mipmapMode != GR_MIPMAP_DISABLE && m.levelCount > 1;
+  return (state.depthTest ? kVariantDepth : 0) | (mipmapped ? kVariantMipmapped : 0) |
+         (state.render.chromaKey ? kVariantChroma : 0);
+}
+
+const Kernel *chooseFastKernel(const DrawState &state, const Settings &settings) {
+  if (!fastPathApplies(state)) return nullptr;
+  if (settings.noAvx2) return &kPortableKernel;
+#if defined(VELMO_GLIDE_AVX512)
+  if (!settings.noAvx512 && cpuHasAvx512()) return avx512Kernel(fastKernelVariant(state));
+#endif
+#if defined(VELMO_GLIDE_AVX2)
+  if (cpuHasAvx2()) return avx2Kernel(fastKernelVariant(state));
+#endif
+#if defined(VELMO_GLIDE_SIMD128)
+  return simd128Kernel(fastKernelVariant(state));
+#endif
+  return &kPortableKernel;
 }
 
 }  // namespace glide

@@ -1,41 +1,45 @@
 // The fast pixel path: the render state the plug-in draws with (texel scaled
 // by iterated alpha, additive blending, chroma key, W-buffer), bilinear and
-// without LOD bias. It gives exactly the reference path's pixels.
+// without LOD bias, in a portable version and vector kernels for AVX2 and
+// AVX-512 chosen at run time, or for WebAssembly SIMD in the web build. All
+// give exactly the reference path's pixels.
 #pragma once
 
 #include "triangle.h"
 
 namespace glide {
 
-// Everything one span needs: the triangle's set-up, its rows and the
-// attributes at its first pixel.
-struct FastSpan {
-  FxU32 *colour;  // the row, indexed by x
-  FxU16 *depth;   // the row, or null without depth test
-  int width;      // of the row
-  GrCmpFnc_t depthFunction;
-  bool depthWrite;
-  bool chromaKey;
-  FxU32 chromaRgb;
-  bool addAlpha;  // alpha blend ONE/ONE, else ONE/ZERO
-  const Mipmap *texture;
-  float tpu;
-  float oow0, sow0, tow0, a0;
-  float oowStepX, sowStepX, towStepX, aStepX;
-  float oowStepY, sowStepY, towStepY;
+// The vector kernels are instantiated per combination of these.
+constexpr int kVariantChroma = 1, kVariantMipmapped = 2, kVariantDepth = 4;
+constexpr int kFastKernelVariants = 8;
+
+int fastKernelVariant(const DrawState &state);
+
+// The comparisons of single-precision lanes the vector kernels make,
+// numbered as x86's predicates, which the AVX kernels pass on. The "not"
+// ones hold for NaN; the others do not.
+enum LaneCompare : int {
+  kEqual = 0x00,              // _CMP_EQ_OQ
+  kNotLess = 0x15,            // _CMP_NLT_UQ
+  kNotGreaterOrEqual = 0x19,  // _CMP_NGE_UQ
+  kNotGreater = 0x1A,         // _CMP_NGT_UQ
+  kGreater = 0x1E,            // _CMP_GT_OQ
 };
-
-void prepareFastSpan(const Triangle &tri, int y, int x0, FastSpan *span);
-
-void shadeSpanFastScalar(const Triangle &tri, int y, int x0, int x1);
-#if defined(__wasm_simd128__)
-// Four pixels at a time with WebAssembly SIMD (the web build).
-void shadeSpanFastSimd128(const Triangle &tri, int y, int x0, int x1);
+#if defined(_CMP_EQ_OQ)
+static_assert(kEqual == _CMP_EQ_OQ && kNotLess == _CMP_NLT_UQ && kNotGreaterOrEqual == _CMP_NGE_UQ &&
+                  kNotGreater == _CMP_NGT_UQ && kGreater == _CMP_GT_OQ,
+              "the comparisons are x86's");
 #endif
+
+extern const Kernel kPortableKernel;
 #if defined(VELMO_GLIDE_AVX2)
-void shadeSpanFastAvx2(const Triangle &tri, int y, int x0, int x1);
-// Shades the pixels the AVX2 path is still holding for the triangle.
-void finishFastAvx2(const Triangle &tri);
+const Kernel *avx2Kernel(int variant);
+#endif
+#if defined(VELMO_GLIDE_AVX512)
+const Kernel *avx512Kernel(int variant);
+#endif
+#if defined(VELMO_GLIDE_SIMD128)
+const Kernel *simd128Kernel(int variant);
 #endif
 
 }  // namespace glide

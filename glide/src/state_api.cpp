@@ -4,6 +4,7 @@
 #include "context.h"
 #include "present.h"
 #include "record.h"
+#include "renderer.h"
 #include "texture_memory.h"
 
 using glide::context;
@@ -21,12 +22,28 @@ bool screenSize(GrScreenResolution_t resolution, int *width, int *height) {
 
 void closeWindow() {
   auto &ctx = context();
+  // Queued drawing goes: nobody can see these buffers any more.
+  glide::stopRenderer();
   glide::closePresenters();
   ctx.open = false;
   for (auto &buffer : ctx.colour) std::vector<FxU32>().swap(buffer);
   std::vector<FxU16>().swap(ctx.depth);
   std::vector<FxU32>().swap(ctx.presentBuffer);
   ctx.width = ctx.height = 0;
+}
+
+// Applies a change to the render state. The pixel path takes a new snapshot
+// only when something changed (the plug-in sets the same texture source for
+// every cone).
+template <typename Change>
+void changeState(Change change) {
+  auto &ctx = context();
+  glide::RenderState next = ctx.state;
+  change(next);
+  if (next != ctx.state) {
+    ctx.state = next;
+    ctx.drawStateChanged = true;
+  }
 }
 
 bool validCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCombineLocal_t local,
@@ -46,6 +63,7 @@ FX_ENTRY void FX_CALL grGlideInit(void) {
   if (ctx.initialised) return;
   glide::readEnvironment(ctx.settings);
   ctx.state = glide::defaultRenderState();
+  ctx.drawStateChanged = true;
   glide::resetTextureMemory();
   ctx.initialised = true;
 }
@@ -108,11 +126,13 @@ FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution
   ctx.hasDepth = nAuxBuffers > 0 || !ctx.settings.strictAux;
   size_t pixels = size_t(ctx.width) * size_t(ctx.height);
   for (auto &buffer : ctx.colour) buffer.assign(pixels, 0);
-  ctx.depth.assign(ctx.hasDepth ? pixels : 0, 0xFFFF);
+  // One spare value: a vector kernel gathers depth values 32 bits at a time.
+  ctx.depth.assign(ctx.hasDepth ? pixels + 1 : 0, 0xFFFF);
   ctx.presentBuffer.assign(pixels, 0);
   ctx.back = 0;
   ctx.frameCount = 0;
   ctx.open = true;
+  glide::startRenderer(ctx);
   glide::openPresenters(ctx.width, ctx.height);
   return FXTRUE;
 }
@@ -123,7 +143,7 @@ FX_ENTRY void FX_CALL grColorCombine(GrCombineFunction_t function, GrCombineFact
   GLIDE_RECORD("grColorCombine", double(function), double(factor), double(local), double(other),
                double(invert));
   if (!validCombine(function, factor, local, other)) return;
-  context().state.color = {function, factor, local, other, invert != 0};
+  changeState([&](glide::RenderState &s) { s.color = {function, factor, local, other, invert != 0}; });
 }
 
 FX_ENTRY void FX_CALL grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
@@ -132,18 +152,18 @@ FX_ENTRY void FX_CALL grAlphaCombine(GrCombineFunction_t function, GrCombineFact
   GLIDE_RECORD("grAlphaCombine", double(function), double(factor), double(local), double(other),
                double(invert));
   if (!validCombine(function, factor, local, other)) return;
-  context().state.alpha = {function, factor, local, other, invert != 0};
+  changeState([&](glide::RenderState &s) { s.alpha = {function, factor, local, other, invert != 0}; });
 }
 
 FX_ENTRY void FX_CALL grConstantColorValue(GrColor_t value) {
   GLIDE_RECORD("grConstantColorValue", double(value));
-  context().state.constantColor = value;
+  changeState([&](glide::RenderState &s) { s.constantColor = value; });
 }
 
 FX_ENTRY void FX_CALL guTexCombineFunction(GrChipID_t tmu, GrTextureCombineFnc_t function) {
   GLIDE_RECORD("guTexCombineFunction", double(tmu), double(function));
   if (tmu != GR_TMU0 || function < 0 || function > GR_TEXTURECOMBINE_ONE) return;
-  context().state.textureCombine = function;
+  changeState([&](glide::RenderState &s) { s.textureCombine = function; });
 }
 
 FX_ENTRY void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSrc, GrAlphaBlendFnc_t rgbDst,
@@ -153,44 +173,45 @@ FX_ENTRY void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSrc, GrAlphaBlen
                double(alphaDst));
   auto valid = [](GrAlphaBlendFnc_t f) { return (f >= 0 && f <= 7) || f == 0xf; };
   if (!valid(rgbSrc) || !valid(rgbDst) || !valid(alphaSrc) || !valid(alphaDst)) return;
-  auto &s = context().state;
-  s.rgbSrc = rgbSrc;
-  s.rgbDst = rgbDst;
-  s.alphaSrc = alphaSrc;
-  s.alphaDst = alphaDst;
+  changeState([&](glide::RenderState &s) {
+    s.rgbSrc = rgbSrc;
+    s.rgbDst = rgbDst;
+    s.alphaSrc = alphaSrc;
+    s.alphaDst = alphaDst;
+  });
 }
 
 FX_ENTRY void FX_CALL grChromakeyMode(GrChromakeyMode_t mode) {
   GLIDE_RECORD("grChromakeyMode", double(mode));
-  context().state.chromaKey = mode == GR_CHROMAKEY_ENABLE;
+  changeState([&](glide::RenderState &s) { s.chromaKey = mode == GR_CHROMAKEY_ENABLE; });
 }
 
 FX_ENTRY void FX_CALL grChromakeyValue(GrColor_t value) {
   GLIDE_RECORD("grChromakeyValue", double(value));
-  context().state.chromaValue = value;
+  changeState([&](glide::RenderState &s) { s.chromaValue = value; });
 }
 
 FX_ENTRY void FX_CALL grCullMode(GrCullMode_t mode) {
   GLIDE_RECORD("grCullMode", double(mode));
   if (mode < GR_CULL_DISABLE || mode > GR_CULL_POSITIVE) return;
-  context().state.cull = mode;
+  context().state.cull = mode;  // applied at set-up: no new snapshot for the pixel path
 }
 
 FX_ENTRY void FX_CALL grDepthBufferMode(GrDepthBufferMode_t mode) {
   GLIDE_RECORD("grDepthBufferMode", double(mode));
   if (mode < GR_DEPTHBUFFER_DISABLE || mode > GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS) return;
-  context().state.depthMode = mode;
+  changeState([&](glide::RenderState &s) { s.depthMode = mode; });
 }
 
 FX_ENTRY void FX_CALL grDepthBufferFunction(GrCmpFnc_t function) {
   GLIDE_RECORD("grDepthBufferFunction", double(function));
   if (function < GR_CMP_NEVER || function > GR_CMP_ALWAYS) return;
-  context().state.depthFunction = function;
+  changeState([&](glide::RenderState &s) { s.depthFunction = function; });
 }
 
 FX_ENTRY void FX_CALL grDepthMask(FxBool enable) {
   GLIDE_RECORD("grDepthMask", double(enable));
-  context().state.depthMask = enable != 0;
+  changeState([&](glide::RenderState &s) { s.depthMask = enable != 0; });
 }
 
 }  // extern "C"

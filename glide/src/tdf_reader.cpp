@@ -6,7 +6,8 @@
 // values) or a palette (p8, ap88: 256 big-endian 32-bit entries), then the
 // texels of each level, largest first, 16- and 32-bit texels big-endian.
 //
-// A file is accepted only when its size is exactly what its header promises,
+// Only regular files are read (a pipe or a device is refused like a missing
+// file). A file is accepted only when its size is exactly what its header promises,
 // so a truncated or padded file is refused before any texel is read. gu3dfLoad
 // parses the header again and refuses a file whose texels would not fill the
 // caller's buffer exactly (the file may have changed since gu3dfGetInfo).
@@ -22,6 +23,12 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "record.h"
 #include "texture_format.h"
@@ -171,11 +178,27 @@ bool parseHeader(std::FILE* file, ParsedHeader* parsed) {
   return parsed->texelBytes > 0;
 }
 
+// Opens a regular file for reading. Anything else is refused: a pipe would
+// keep the reader waiting for ever, and a device has no size to check.
+std::FILE* openRegularFile(const char* filename) {
+#ifdef _WIN32
+  return std::fopen(filename, "rb");
+#else
+  const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a pipe opens without waiting
+  if (fd < 0) return nullptr;
+  struct stat st;
+  std::FILE* file = nullptr;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fcntl(fd, F_SETFL, 0) == 0) file = fdopen(fd, "rb");
+  if (!file) close(fd);
+  return file;
+#endif
+}
+
 // Opens the file and parses its header; refuses a file whose size differs from
 // what the header promises. The file is left positioned after the header.
 File openChecked(const char* filename, ParsedHeader* parsed) {
   if (!filename) return nullptr;
-  File file(std::fopen(filename, "rb"));
+  File file(openRegularFile(filename));
   if (!file || !parseHeader(file.get(), parsed)) return nullptr;
   long expected = parsed->headerBytes + parsed->tableBytes + static_cast<long>(parsed->texelBytes);
   if (std::fseek(file.get(), 0, SEEK_END) != 0 || std::ftell(file.get()) != expected ||

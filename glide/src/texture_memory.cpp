@@ -6,6 +6,7 @@
 
 #include "context.h"
 #include "record.h"
+#include "renderer.h"
 #include "texture_format.h"
 
 namespace glide {
@@ -21,7 +22,9 @@ struct TextureUnit {
   FxU32 used = 0;
   std::vector<std::unique_ptr<Mipmap>> mipmaps;
 };
-TextureUnit unit0;
+// Lives as long as the process: queued triangles read its texels from the
+// worker threads, which may still be drawing when the process ends.
+TextureUnit &unit0 = *new TextureUnit;
 
 int log2Exact(int n) {
   int shift = 0;
@@ -40,6 +43,7 @@ void resetTextureMemory() {
   unit0.used = 0;
   unit0.mipmaps.clear();
   context().state.textureSource = GR_NULL_MIPMAP_HANDLE;
+  context().drawStateChanged = true;
 }
 
 }  // namespace glide
@@ -102,7 +106,9 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
     levelSize(largeLod + i, aspect, &w, &h);
     texels += size_t(w) * size_t(h);
   }
-  mipmap->storage.assign(texels, 0);
+  // Spare texels after the last level: a vector kernel may load a whole
+  // vector's width past a texel it reads (and uses none of them).
+  mipmap->storage.assign(texels + kSpareTexels, 0);
   size_t offset = 0;
   for (int32_t &levelOffset : mipmap->levelOffset) levelOffset = 0;
   for (int i = 0; i < mipmap->levelCount; ++i) {
@@ -129,6 +135,8 @@ FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t id, const void *src,
   // palette that shares its storage (Gu3dfInfo.table).
   const GuTexTable *texTable = reinterpret_cast<const GuTexTable *>(table);
   if ((usesNccTable(mipmap->format) || usesPalette(mipmap->format)) && !texTable) return;
+  // Triangles still queued read the texels as they were.
+  textureWillChange(*mipmap);
   const unsigned char *texels = static_cast<const unsigned char *>(src);
   int bytesPerTexel = texelBytes(mipmap->format);
   for (int i = 0; i < mipmap->levelCount; ++i) {
@@ -147,7 +155,11 @@ FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t id, const void *src,
 FX_ENTRY void FX_CALL guTexSource(GrMipMapId_t id) {
   GLIDE_RECORD("guTexSource", double(id));
   // An unknown handle selects nothing: texture reads then give white.
-  context().state.textureSource = findMipmap(id) ? id : GR_NULL_MIPMAP_HANDLE;
+  auto &ctx = context();
+  const GrMipMapId_t source = findMipmap(id) ? id : GR_NULL_MIPMAP_HANDLE;
+  if (ctx.state.textureSource == source) return;
+  ctx.state.textureSource = source;
+  ctx.drawStateChanged = true;
 }
 
 }  // extern "C"

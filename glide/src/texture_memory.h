@@ -10,6 +10,7 @@
 namespace glide {
 
 constexpr int kMaxLevels = 9;  // 256 down to 1
+constexpr int kSpareTexels = 16;
 
 struct MipLevel {
   const FxU32 *texels;  // 0xAARRGGBB, row by row

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "texture_memory.h"
+#include "triangle.h"
 
 namespace glide {
 
@@ -85,6 +86,19 @@ inline FxU32 sampleBilinear(const MipLevel &l, int32_t u, int32_t v, bool clampS
   return blendTexels(rowA[xa], rowA[xb], rowB[xa], rowB[xb], fu, fv);
 }
 
+// The level of detail's measure: the squared number of level-0 texels one
+// pixel step covers, the larger of the steps along x and y, from the screen
+// derivatives of s = sow / oow and t = tow / oow at a pixel (w = 1 / oow).
+// The vector kernels repeat these operations in this order.
+inline float footprint2(const Triangle &tri, float s, float t, float w, float texelsPerUnit) {
+  const float dudx = (tri.sow.stepX - s * tri.oow.stepX) * w * texelsPerUnit;
+  const float dvdx = (tri.tow.stepX - t * tri.oow.stepX) * w * texelsPerUnit;
+  const float dudy = (tri.sow.stepY - s * tri.oow.stepY) * w * texelsPerUnit;
+  const float dvdy = (tri.tow.stepY - t * tri.oow.stepY) * w * texelsPerUnit;
+  const float rhoX = dudx * dudx + dvdx * dvdx, rhoY = dudy * dudy + dvdy * dvdy;
+  return rhoX > rhoY ? rhoX : rhoY;
+}
+
 // Samples at level-0 texel coordinates (u0, v0) with the squared footprint.
 inline FxU32 sampleTexture(const Mipmap &m, float u0, float v0, float rho2) {
   int level = selectLevel(m, rho2);
@@ -94,6 +108,15 @@ inline FxU32 sampleTexture(const Mipmap &m, float u0, float v0, float rho2) {
   bool bilinear = magnified(rho2) ? m.bilinearMag : m.bilinearMin;
   return bilinear ? sampleBilinear(l, u, v, m.clampS, m.clampT)
                   : samplePoint(l, u, v, m.clampS, m.clampT);
+}
+
+// The texel of a triangle at a pixel with the interpolated sow, tow and oow:
+// the division by oow, the level of detail, then the sample.
+inline FxU32 texelAt(const Triangle &tri, const Mipmap &m, float sow, float tow, float oow) {
+  const float w = 1.0f / oow;
+  const float s = sow * w, t = tow * w;
+  const float tpu = m.texelsPerUnit;
+  return sampleTexture(m, s * tpu, t * tpu, footprint2(tri, s, t, w, tpu));
 }
 
 }  // namespace glide

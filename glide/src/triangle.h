@@ -1,11 +1,11 @@
 // A set-up triangle as the rasterizer and the pixel path see it: attribute
-// planes over the buffer's pixel grid, and the state of the draw.
+// planes over the buffer's pixel grid, its outline in fixed point, and the
+// snapshot of the state it is drawn with.
 #pragma once
 
 #include <cstdint>
 
-#include "context.h"
-#include "texture_memory.h"
+#include "draw_state.h"
 
 namespace glide {
 
@@ -21,81 +21,75 @@ struct Plane {
 
 inline float along(float start, float step, int i) { return start + float(i) * step; }
 
-// What the fast pixel path needs of the state and buffers, gathered once per
-// triangle rather than per span.
-struct FastSetup {
-  FxU32 *colour;  // the back buffer
-  FxU16 *depth;   // the depth buffer, or null without depth test
-  int width;      // pixels per row
-  int rowOfScreenY0, rowStep;  // memory row = rowOfScreenY0 + rowStep * y
-  GrCmpFnc_t depthFunction;
-  bool depthWrite;
-  bool chromaKey;
-  FxU32 chromaRgb;
-  bool addAlpha;  // alpha blend ONE/ONE, else ONE/ZERO
+// Up to 3 corners, plus one for each side of the guard band that clips them.
+constexpr int kMaxOutline = 9;
+
+struct Triangle;
+struct SpanScratch;
+
+// Shades the pixels x0..x1-1 of screen row y (inside the buffer). The
+// attributes are evaluated from `origin`, the row's first covered pixel in
+// the buffer (origin <= x0): a span cut at a tile border gets exactly the
+// values of the whole span.
+using SpanFunction = void (*)(const Triangle &tri, SpanScratch &scratch, int y, int origin,
+                              int x0, int x1);
+// Shades what a span function still holds once a triangle's spans (in one
+// tile) are all handed over.
+using FinishFunction = void (*)(SpanScratch &scratch);
+
+struct Kernel {
+  SpanFunction shade;
+  FinishFunction finish;  // or null
 };
 
 struct Triangle {
   Plane r, g, b, a, ooz, oow, sow, tow;
+  const DrawState *state;
   const Mipmap *texture;  // null: texture reads give white
-  bool needsTexture;      // the combine reads the texture path
-  bool needsW;            // texturing or W-buffering reads oow per pixel
-  FastSetup fast;         // filled when the fast path is chosen
-  // Called once the triangle's spans are all handed over (the fast path may
-  // hold some back), or null.
-  void (*finish)(const Triangle &);
+  const Kernel *kernel;   // the state's fast path, or the reference path
+  // The outline in 1/16 pixel, counter-clockwise in y-up terms: the
+  // triangle itself or, for vertices beyond the guard band, its part inside
+  // it, drawn as a fan.
+  int32_t x[kMaxOutline], y[kMaxOutline];
+  int corners;
+  int minX, minY, maxX, maxY;  // the pixels it may cover, inside the buffer
 };
 
-// Shades the pixels x0..x1-1 of screen row y (both inside the buffer).
-using SpanFunction = void (*)(const Triangle &, int y, int x0, int x1);
+// What one drawing thread's fast path holds between the spans of a triangle:
+// pixels of short spans and span ends, collected to be shaded a whole vector
+// at a time (a triangle covers each pixel once, so their order is free).
+struct alignas(64) SpanScratch {
+  // Room for a vector of pixels and a span's end (less than a vector) after it.
+  static constexpr int kRoom = 2 * 16;
+  const Triangle *triangle = nullptr;
+  int count = 0;
+  alignas(64) float oow0[kRoom] = {}, sow0[kRoom] = {}, tow0[kRoom] = {}, a0[kRoom] = {},
+                    index[kRoom] = {};
+  alignas(64) int32_t offset[kRoom] = {};  // of each pixel in the buffers
+};
+
+// Pixels x0..x1-1 of screen rows y0..y1-1.
+struct PixelRect {
+  int x0, y0, x1, y1;
+};
+
+// Hands every span of the triangle inside `clip` to its kernel, then lets
+// the kernel finish.
+void rasterize(const Triangle &tri, const PixelRect &clip, SpanScratch &scratch);
+
+// True when some pixel centre of `rect` may be covered by the triangle
+// (exact for a plain triangle, the bounding box for a clipped outline).
+bool touches(const Triangle &tri, const PixelRect &rect);
 
 // The reference pixel path: every combine, chroma, depth and blend setting.
-void shadeSpanGeneric(const Triangle &tri, int y, int x0, int x1);
+extern const Kernel kReferenceKernel;
 
-// A faster path for the common textured, additive case, or null when the
-// current state is not one it handles (chosen per triangle; fills tri.fast).
-SpanFunction chooseFastSpan(Triangle &tri);
+// The fast path for a state, or null when the state is not one it handles.
+const Kernel *chooseFastKernel(const DrawState &state, const Settings &settings);
 
-// Rasterizes a triangle given in 1/16-pixel fixed point buffer coordinates
-// (counter-clockwise in y-up terms), calling shade for each covered span.
-void rasterize(const int32_t x[3], const int32_t y[3], const Triangle &tri, SpanFunction shade);
-
-// 16-bit W-buffer value of w = 1/oow: the board's 4.12 floating format,
-// 0x0000 for w <= 1, 0xFFFF for w >= 65536; ordered as w.
-inline FxU16 wDepth(float oow) {
-  if (!(oow > 0.0f)) return 0xFFFF;  // at or behind the eye: farthest
-  float w = 1.0f / oow;
-  if (!(w > 1.0f)) return 0;
-  if (!(w < 65536.0f)) return 0xFFFF;
-  uint32_t bits;
-  static_assert(sizeof bits == sizeof w, "float is 32-bit");
-  __builtin_memcpy(&bits, &w, sizeof bits);
-  uint32_t exponent = (bits >> 23) - 127;  // 0..15
-  return FxU16((exponent << 12) | ((bits >> 11) & 0xFFF));
-}
-
-inline bool depthPasses(GrCmpFnc_t function, FxU16 value, FxU16 stored) {
-  switch (function) {
-    case GR_CMP_NEVER: return false;
-    case GR_CMP_LESS: return value < stored;
-    case GR_CMP_EQUAL: return value == stored;
-    case GR_CMP_LEQUAL: return value <= stored;
-    case GR_CMP_GREATER: return value > stored;
-    case GR_CMP_NOTEQUAL: return value != stored;
-    case GR_CMP_GEQUAL: return value >= stored;
-    default: return true;
-  }
-}
-
-// x * f / 255 rounded to nearest, for x in -255..255 and f in 0..255.
-inline int scale255(int x, int f) {
-  int p = x * f;
-  return p >= 0 ? (p + 127) / 255 : -((-p + 127) / 255);
-}
-
-inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-// The board's 4x4 ordered dither to RGB565, widened back to 8 bits.
-FxU32 dither565(int r, int g, int b, int x, int y);
+// Sets up a triangle from three vertices with the context's cull mode and
+// scale; false when it draws nothing.
+bool setUpTriangle(const Context &ctx, const DrawState &state, const GrVertex *va,
+                   const GrVertex *vb, const GrVertex *vc, Triangle *tri);
 
 }  // namespace glide

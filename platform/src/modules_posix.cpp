@@ -119,6 +119,12 @@ extern "C" HMODULE LoadLibraryA(LPCSTR fileName) {
     const std::string beside = directoryOf(programPath()) + "/" + name;
     if (fileExists(beside)) candidate = beside;
   }
+  // The dynamic loader would wait for ever on a pipe; only regular files load.
+  struct stat info{};
+  if (candidate.find('/') != std::string::npos && stat(candidate.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    SetLastError(ERROR_BAD_EXE_FORMAT);
+    return nullptr;
+  }
   void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     const bool exists = fileExists(candidate);

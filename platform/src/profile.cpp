@@ -2,14 +2,19 @@
 // WritePrivateProfileStringA over INI files, with kernel32's results.
 //
 // Each call reads the file afresh; a write that changes something rewrites
-// the whole file through a temporary file beside it, so a failed write never
-// leaves half a file behind.
+// the whole file through a temporary file of its own beside it, so a failed
+// write never leaves half a file behind. Writers hold a lock on the folder
+// from reading to renaming, so two processes saving different keys both
+// keep theirs. Only regular files up to kLargestFile are read: a pipe or a
+// device reads as a missing file (and is never replaced), a larger file as a
+// damaged one.
 #include <windows.h>
 
 #include "ini_document.h"
 #include "text_compare.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,42 +22,95 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <random>
 #include <string>
 
 using namespace velmo_win32;
 
 namespace {
 
+constexpr off_t kLargestFile = 1 << 20;  // settings files are a few hundred bytes
+
 std::mutex& profileMutex() {
   static std::mutex* mutex = new std::mutex;
   return *mutex;
 }
 
-enum class ReadResult { ok, missing, failed };
+enum class ReadResult { ok, missing, notRegular, tooLarge, failed };
 
 ReadResult readFile(const char* path, std::string& bytes) {
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a pipe that nobody writes must not wait.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::missing : ReadResult::failed;
+  struct stat st{};
+  ReadResult result = ReadResult::ok;
+  if (fstat(fd, &st) != 0) {
+    result = ReadResult::failed;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = ReadResult::notRegular;
+  } else if (st.st_size > kLargestFile) {
+    result = ReadResult::tooLarge;
+  }
   char chunk[4096];
-  for (;;) {
+  while (result == ReadResult::ok) {
     const ssize_t n = read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return ReadResult::failed;
-    }
-    if (n == 0) break;
+    if (n < 0) result = ReadResult::failed;
+    if (n <= 0) break;
     bytes.append(chunk, static_cast<size_t>(n));
+    if (bytes.size() > static_cast<size_t>(kLargestFile)) result = ReadResult::tooLarge;  // grew while read
   }
   close(fd);
-  return ReadResult::ok;
+  return result;
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// An exclusive lock on the folder of a profile file, held from reading the
+// file to renaming its replacement into place. The folder, not the file, is
+// locked because the file is replaced (a lock on it would go with it) and may
+// not exist yet. Without a lock (a folder that cannot be opened) the write
+// goes on as before.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& file)
+      : fd_(open(folderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) close(fd_);  // releases the lock
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// A new file beside `path`, created exclusively under a name no other writer
+// uses; -1 when none can be made.
+int createTemporary(const std::string& path, mode_t mode, std::string& temporary) {
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static thread_local std::mt19937 random(std::random_device{}());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = path + ".velmo-";
+    for (int i = 0; i < 8; ++i) temporary += letters[random() % (sizeof letters - 1)];
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 bool writeFileReplacing(const std::string& path, const std::string& bytes) {
   struct stat existing{};
   const mode_t mode = stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-  const std::string temporary = path + ".velmo-tmp";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+  std::string temporary;
+  const int fd = createTemporary(path, mode, temporary);
   if (fd < 0) return false;
   size_t written = 0;
   while (written < bytes.size()) {
@@ -203,7 +261,9 @@ extern "C" DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def
     read = readFile(fileName, bytes);
   }
   if (read != ReadResult::ok) {
-    SetLastError(read == ReadResult::missing ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    SetLastError(read == ReadResult::missing || read == ReadResult::notRegular ? ERROR_FILE_NOT_FOUND
+                 : read == ReadResult::tooLarge                                ? ERROR_BAD_FORMAT
+                                                                               : ERROR_ACCESS_DENIED);
     if (!section) {  // no file, no section names: an empty list
       returned[0] = '\0';
       if (size > 1) returned[1] = '\0';
@@ -247,10 +307,11 @@ extern "C" BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR va
     return FALSE;
   }
   std::lock_guard<std::mutex> lock(profileMutex());
+  const FolderLock folderLock(fileName);
   std::string bytes;
   const ReadResult read = readFile(fileName, bytes);
-  if (read == ReadResult::failed) {
-    SetLastError(ERROR_ACCESS_DENIED);
+  if (read != ReadResult::ok && read != ReadResult::missing) {
+    SetLastError(read == ReadResult::tooLarge ? ERROR_BAD_FORMAT : ERROR_ACCESS_DENIED);
     return FALSE;
   }
   IniDocument document = parseIni(bytes);

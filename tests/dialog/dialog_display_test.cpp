@@ -18,18 +18,14 @@
 
 namespace {
 
-// The dialog's X window, polled: windows that come and go while the dialog
-// opens upset a --sync search.
+// The dialog's X window, as soon as it is shown.
 std::string dialogWindow() {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    FILE* search = popen(
-        "xdotool search --onlyvisible --name \"Velmo's Spectrum Setup\" 2>/dev/null", "r");
-    char id[32] = {};
-    const bool found = search && std::fgets(id, sizeof id, search) != nullptr;
-    if (search) pclose(search);
-    if (found && id[0] >= '0' && id[0] <= '9') return std::string(id, std::strcspn(id, "\n"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
+  FILE* search = popen("sh '" VELMO_SOURCE_DIR "/tests/support/wait_for_window.sh' "
+                       "\"Velmo's Spectrum Setup\"", "r");
+  char id[32] = {};
+  const bool found = search && std::fgets(id, sizeof id, search) != nullptr;
+  if (search) pclose(search);
+  if (found && id[0] >= '0' && id[0] <= '9') return std::string(id, std::strcspn(id, "\n"));
   ADD_FAILURE() << "the dialog window did not appear";
   return "0";
 }
@@ -48,6 +44,8 @@ std::string boxPoint(int x, int y, int height) {
   return std::to_string((x * 6 + 2) / 4 + 7) + " " +
          std::to_string((y * 13 + 4) / 8 + (height * 13 + 4) / 16);
 }
+
+HWND shownDialog;  // the dialog being shown, for the user's thread
 
 class DialogOnDisplay : public ::testing::Test {
  protected:
@@ -74,6 +72,7 @@ class DialogOnDisplay : public ::testing::Test {
         [](HWND dialog, void* context) {
           Run* run = static_cast<Run*>(context);
           run->shown = IsWindowVisible(dialog);
+          shownDialog = dialog;
           run->user = std::thread(run->actions);
         },
         &run);
@@ -86,11 +85,17 @@ class DialogOnDisplay : public ::testing::Test {
   dialog_test::ModuleFolder folder{DIALOG_RESOURCES_MODULE};
 };
 
+// Returns once the dialog has taken the click on Spin to Beat. X delivers
+// the events in order, so the click on the disabled box has come by too
+// before any key that follows.
 void clickSpinToBeatAndRotateX() {
   onDialogWindow("windowfocus --sync %1 mousemove --window %1 " + boxPoint(16, 61, 11) +
                  " click 1");
   onDialogWindow("mousemove --window %1 " + boxPoint(16, 17, 10) + " click 1");  // disabled
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  while (IsDlgButtonChecked(shownDialog, 1017) == BST_CHECKED &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 TEST_F(DialogOnDisplay, MouseReachesOnlyEnabledBoxesAndEnterConfirms) {
@@ -100,7 +105,7 @@ TEST_F(DialogOnDisplay, MouseReachesOnlyEnabledBoxesAndEnterConfirms) {
   });
   EXPECT_EQ(SpinToBeat, 0);
   EXPECT_EQ(RotateX, 1);
-  const std::string ini = folder.read("plugin.ini");
+  const std::string ini = velmo_test::readFile(folder.file("plugin.ini"));
   EXPECT_NE(ini.find("SpinToBeat=0"), std::string::npos) << ini;
   EXPECT_NE(ini.find("RotateX=1"), std::string::npos) << ini;
 }
@@ -111,7 +116,7 @@ TEST_F(DialogOnDisplay, EscapeCancels) {
     onDialogWindow("key Escape");
   });
   EXPECT_EQ(SpinToBeat, 1);
-  EXPECT_FALSE(folder.exists("plugin.ini"));
+  EXPECT_FALSE(std::filesystem::exists(folder.file("plugin.ini")));
 }
 
 }  // namespace

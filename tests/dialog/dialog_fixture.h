@@ -1,53 +1,22 @@
 // Shared by the dialog tests: a fresh folder holding a copy of a module, the
-// module loaded from there, and a hook that runs test code inside the
-// dialog's modal loop.
+// module loaded from there (tests/support), and a hook that runs test code
+// inside the dialog's modal loop.
 #pragma once
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
+#include "module_folder.h"
 #include "velmo_win32/dialog_testing.h"
 
 namespace dialog_test {
 
-class ModuleFolder {
- public:
-  explicit ModuleFolder(const std::string& modulePath) {
-    char pattern[] = "/tmp/velmo-dialog-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    copy_ = folder_ / std::filesystem::path(modulePath).filename();
-    std::filesystem::copy_file(modulePath, copy_);
-    module_ = LoadLibraryA(copy_.c_str());
-  }
-  ~ModuleFolder() {
-    if (module_) FreeLibrary(module_);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  HMODULE module() const { return module_; }
-  std::filesystem::path file(const char* name) const { return folder_ / name; }
-  std::string read(const char* name) const {
-    std::ifstream in(file(name), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  bool exists(const char* name) const { return std::filesystem::exists(file(name)); }
-  void write(const char* name, const std::string& text) const {
-    std::ofstream(file(name), std::ios::binary) << text;
-  }
-
- private:
-  std::filesystem::path folder_;
-  std::filesystem::path copy_;
-  HMODULE module_ = nullptr;
-};
+using velmo_test::ModuleFolder;
+using velmo_test::readFile;
+using velmo_test::writeFile;
 
 // Runs `body` with the dialog's handle once the dialog is initialised.
 class DialogHook {

@@ -30,7 +30,7 @@ TEST(PluginConfig, ConfigureCallbackShowsTheDialogAndOkWritesBesideTheModule) {
   module->config(module);
   EXPECT_EQ(hook.calls(), 1);
   EXPECT_STREQ(caption, "Velmo's Spectrum Setup");
-  const std::string ini = folder.read("plugin.ini");
+  const std::string ini = velmo_test::readFile(folder.file("plugin.ini"));
   EXPECT_NE(ini.find("[Velmo's 3DFX Spectrum Analyzer]"), std::string::npos) << ini;
   EXPECT_NE(ini.find("RotateLogo=0"), std::string::npos) << ini;
   EXPECT_NE(ini.find("PointedEnds=1"), std::string::npos) << ini;

@@ -11,14 +11,7 @@ log=$(mktemp)
 "$@" >"$log" 2>&1 &
 pid=$!
 
-# Polled: windows that come and go while the program starts upset a --sync search.
-window=
-tries=0
-while [ -z "$window" ] && [ "$tries" -lt 300 ] && kill -0 "$pid" 2>/dev/null; do
-  sleep 0.2
-  window=$(xdotool search --onlyvisible --name "Velmo's Spectrum Setup" 2>/dev/null | head -n 1)
-  tries=$((tries + 1))
-done
+window=$(sh "$(dirname "$0")/../support/wait_for_window.sh" "Velmo's Spectrum Setup" 180 "$pid")
 if [ -z "$window" ]; then
   echo "the dialog did not appear"
   kill "$pid" 2>/dev/null
@@ -31,15 +24,14 @@ xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window
 sleep 0.3
 xdotool key Return
 
-waited=0
+end=$(($(date +%s) + 120))
 while kill -0 "$pid" 2>/dev/null; do
-  if [ "$waited" -ge 300 ]; then
+  if [ "$(date +%s)" -ge "$end" ]; then
     echo "Enter did not close the dialog"
     kill "$pid"
     exit 1
   fi
   sleep 0.1
-  waited=$((waited + 1))
 done
 wait "$pid"
 status=$?

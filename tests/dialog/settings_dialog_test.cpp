@@ -24,6 +24,8 @@ using dialog_test::DialogHook;
 using dialog_test::itemText;
 using dialog_test::ModuleFolder;
 using dialog_test::press;
+using dialog_test::readFile;
+using dialog_test::writeFile;
 
 struct Flag {
   const char* key;
@@ -91,11 +93,11 @@ TEST_F(SettingsDialog, WithoutFileAllBoxesAreCheckedAndOkWritesEveryKeyAsOne) {
   EXPECT_EQ(shown, std::vector<UINT>(11, BST_CHECKED));
   std::vector<std::pair<std::string, std::string>> expected;
   for (const Flag& flag : kFlags) expected.emplace_back(flag.key, "1");
-  EXPECT_EQ(sectionEntries(folder.read("plugin.ini")), expected);
+  EXPECT_EQ(sectionEntries(readFile(folder.file("plugin.ini"))), expected);
 }
 
 TEST_F(SettingsDialog, DisabledBoxesShowTheFileAndKeepItsValueThroughOk) {
-  folder.write("plugin.ini",
+  writeFile(folder.file("plugin.ini"),
                "[Velmo's 3DFX Spectrum Analyzer]\r\nRotateY=0\r\nReflect=0\r\nPointedEnds=0\r\n");
   std::vector<UINT> shown, afterClicks;
   DialogHook hook([&](HWND dialog) {
@@ -113,7 +115,7 @@ TEST_F(SettingsDialog, DisabledBoxesShowTheFileAndKeepItsValueThroughOk) {
   EXPECT_EQ(RotateY, 0);
   EXPECT_EQ(Reflect, 0);
   EXPECT_EQ(PointedEnds, 1);
-  const auto entries = sectionEntries(folder.read("plugin.ini"));
+  const auto entries = sectionEntries(readFile(folder.file("plugin.ini")));
   for (const auto& [key, value] : entries) {
     const bool off = key == "RotateY" || key == "Reflect";
     EXPECT_EQ(value, off ? "0" : "1") << key;
@@ -123,14 +125,14 @@ TEST_F(SettingsDialog, DisabledBoxesShowTheFileAndKeepItsValueThroughOk) {
 
 TEST_F(SettingsDialog, CancelAfterTogglingChangesNeitherFlagsNorFile) {
   const std::string original = "[Velmo's 3DFX Spectrum Analyzer]\r\nSpinToBeat=0\r\n";
-  folder.write("plugin.ini", original);
+  writeFile(folder.file("plugin.ini"), original);
   DialogHook hook([&](HWND dialog) {
     for (int id : {1017, 1018, 1020, 1021, 1022, 1025, 1026}) click(dialog, id);
     EXPECT_EQ(IsDlgButtonChecked(dialog, 1017), BST_CHECKED);
     press(dialog, IDCANCEL);
   });
   EXPECT_EQ(open(), 1);
-  EXPECT_EQ(folder.read("plugin.ini"), original);
+  EXPECT_EQ(readFile(folder.file("plugin.ini")), original);
   // Only the reload at opening took effect.
   EXPECT_EQ(SpinToBeat, 0);
   for (const Flag& flag : kFlags) {
@@ -146,7 +148,7 @@ TEST_F(SettingsDialog, CancelWithoutFileCreatesNone) {
     press(dialog, IDCANCEL);
   });
   open();
-  EXPECT_FALSE(folder.exists("plugin.ini"));
+  EXPECT_FALSE(std::filesystem::exists(folder.file("plugin.ini")));
   EXPECT_EQ(DisplayTime, 1);
 }
 

@@ -10,7 +10,8 @@
 
 #include "display/display.h"
 #include "plugin/lifecycle.h"
-#include "tests/plugin/plugin_folder.h"
+#include "plugin_draw_state.h"
+#include "plugin_folder.h"
 
 namespace {
 
@@ -18,20 +19,20 @@ using namespace plugintest;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-const std::vector<std::string> kOpeningCalls = {
-    "grGlideInit",
-    "grSstQueryHardware",
-    "grSstSelect(0)",
-    "grSstWinOpen(0,7,3,2,1,2,0)",
-    "guTexCombineFunction(0,3)",
-    "grDepthBufferMode(2)",
-    "grDepthBufferFunction(1)",
-    "grDepthMask(1)",
-    "grColorCombine(3,3,1,1,0)",
-    "grAlphaCombine(1,0,0,1,0)",
-    "grChromakeyMode(1)",
-    "grChromakeyValue(0)",
-};
+// What openDisplay sends Glide: the first board opened at 640 x 480, then
+// the render state every drawing routine relies on, which the tests and
+// benchmarks that draw as the plug-in does set with usePluginDisplayState.
+// Taken from that helper, so the two cannot drift apart.
+const std::vector<std::string>& openingCalls() {
+  static const std::vector<std::string> calls = [] {
+    std::vector<std::string> all = {"grGlideInit", "grSstQueryHardware", "grSstSelect(0)",
+                                    "grSstWinOpen(0,7,3,2,1,2,0)"};
+    const ChildRun state = runChild([] { usePluginDisplayState(); });
+    for (const std::string& call : state.glideCalls()) all.push_back(call);
+    return all;
+  }();
+  return calls;
+}
 
 std::vector<std::string> withoutArgs(std::vector<std::string> calls) {
   for (auto& call : calls) call = call.substr(0, call.find_first_of("(:"));
@@ -77,9 +78,9 @@ TEST_F(Display, OpensWithTheFixedRenderStateAndClosesAgain) {
     closeDisplay(&other);
   });
   ASSERT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> expected = kOpeningCalls;
+  std::vector<std::string> expected = openingCalls();
   expected.push_back("grGlideShutdown");
-  for (const auto& call : kOpeningCalls) expected.push_back(call);
+  for (const auto& call : openingCalls()) expected.push_back(call);
   expected.push_back("grGlideShutdown");
   EXPECT_EQ(run.glideCalls(), expected);
   EXPECT_NE(run.indexOf("control word 127"), -1) << "x87 precision control cleared: 0x007F";
@@ -101,7 +102,7 @@ TEST_F(Display, ClassAlreadyRegisteredEndsWithStatusOne) {
   EXPECT_EQ(run.indexOf("returned"), -1);
   EXPECT_NE(run.indexOf("exit handlers ran"), -1);
   // The second attempt stops before Glide.
-  EXPECT_EQ(run.glideCalls(), kOpeningCalls);
+  EXPECT_EQ(run.glideCalls(), openingCalls());
   EXPECT_EQ(run.out, "");
 }
 
@@ -138,7 +139,7 @@ struct TextureLoader : Display {
   // The Glide calls after the opening sequence.
   static std::vector<std::string> afterOpening(const ChildRun& run) {
     std::vector<std::string> calls = run.glideCalls();
-    if (calls.size() >= kOpeningCalls.size()) calls.erase(calls.begin(), calls.begin() + kOpeningCalls.size());
+    if (calls.size() >= openingCalls().size()) calls.erase(calls.begin(), calls.begin() + openingCalls().size());
     return withoutArgs(calls);
   }
   std::string boxEvent(const std::string& text) const {
@@ -162,7 +163,7 @@ TEST_F(TextureLoader, LoadsIntoTheFirstUnitAndFillsTheSlot) {
   EXPECT_THAT(afterOpening(run),
               ElementsAre("gu3dfGetInfo", "gu3dfLoad", "guTexAllocateMemory", "guTexDownloadMipMap"));
   std::vector<std::string> calls = run.glideCalls();
-  std::string allocate = calls[kOpeningCalls.size() + 2];
+  std::string allocate = calls[openingCalls().size() + 2];
   // unit 0, both level sets, w, h, format, nearest mipmaps, LODs, aspect,
   // wrap, wrap, bilinear, bilinear, bias 0, no trilinear.
   EXPECT_THAT(allocate, ::testing::MatchesRegex("guTexAllocateMemory\\(0,3,[0-9]+,[0-9]+,[0-9]+,1,[0-9]+,[0-9]+,[0-9]+,0,0,1,1,0,0\\)"));

@@ -8,7 +8,7 @@
 
 #include "display/display.h"
 #include "plugin/vis.h"
-#include "tests/plugin/plugin_folder.h"
+#include "plugin_folder.h"
 
 namespace {
 

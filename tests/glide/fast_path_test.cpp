@@ -1,6 +1,6 @@
-// The fast pixel paths (portable and AVX2) must give exactly the reference
-// path's colours and depths: the same random textured scene is drawn by all
-// three and compared pixel by pixel.
+// The fast pixel paths (portable, AVX2 and AVX-512) must give exactly the
+// reference path's colours and depths: the same random textured scene is
+// drawn by each and compared pixel by pixel.
 #include <cstdlib>
 #include <cmath>
 #include <random>
@@ -22,9 +22,11 @@ struct Picture {
   std::vector<FxU16> depth;
 };
 
+const char *const kPathSettings[] = {"VELMO_GLIDE_REFERENCE", "VELMO_GLIDE_NO_AVX2",
+                                     "VELMO_GLIDE_NO_AVX512"};
+
 Picture drawScene(const SceneCase &c, const char *pathSetting) {
-  unsetenv("VELMO_GLIDE_REFERENCE");
-  unsetenv("VELMO_GLIDE_NO_AVX2");
+  for (const char *setting : kPathSettings) unsetenv(setting);
   if (pathSetting) setenv(pathSetting, "1", 1);
   grGlideInit();
   GrHwConfiguration hw;
@@ -123,6 +125,27 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
     if (i == 23) v[2].tmuvtx[0].sow = 3e38f;
     guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
   }
+  // Backdrops: flat, with t changing only from row to row (the rows of
+  // texels are a span's own), magnified and minified, mirrored, and one
+  // with s beyond float range at a corner.
+  for (int i = 0; i < 16; ++i) {
+    const float left = float(i % 4) * 160.0f + 1.3f, top = float(i / 4) * 120.0f + 0.7f;
+    const float oow = 1.0f / (2.0f + float(i) * 7.0f), sScale = float(1 << (i % 6)) / 4.0f;
+    const float corners[3][3] = {{left, top, 5.0f}, {left + 150.0f, top, 5.0f},
+                                 {left, top + 110.0f, 5.0f + 40.0f * float(i - 8)}};
+    GrVertex v[3];
+    for (int k = 0; k < 3; ++k) {
+      v[k] = GrVertex{};
+      v[k].x = corners[k][0];
+      v[k].y = corners[k][1];
+      v[k].a = 30.0f + float(k * 40);
+      v[k].oow = oow;
+      v[k].tmuvtx[0].sow = (corners[k][0] - left) * sScale * (i % 2 ? -1.0f : 1.0f) * oow;
+      v[k].tmuvtx[0].tow = corners[k][2] * oow;
+    }
+    if (i == 15) v[1].tmuvtx[0].sow = 3e38f;
+    grDrawTriangle(&v[0], &v[1], &v[2]);
+  }
   const int width = kWidth * c.scale, height = kHeight * c.scale;
   Picture picture;
   picture.colour.resize(size_t(width) * height);
@@ -131,8 +154,7 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
   grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, width, height, width * 2, picture.depth.data());
   grGlideShutdown();
   vglSetScale(1);
-  unsetenv("VELMO_GLIDE_REFERENCE");
-  unsetenv("VELMO_GLIDE_NO_AVX2");
+  for (const char *setting : kPathSettings) unsetenv(setting);
   return picture;
 }
 
@@ -141,13 +163,16 @@ class FastPath : public ::testing::TestWithParam<SceneCase> {};
 TEST_P(FastPath, AgreesWithTheReferenceToTheBit) {
   Picture reference = drawScene(GetParam(), "VELMO_GLIDE_REFERENCE");
   Picture portable = drawScene(GetParam(), "VELMO_GLIDE_NO_AVX2");
+  Picture avx2 = drawScene(GetParam(), "VELMO_GLIDE_NO_AVX512");  // where the processor has it
   Picture fastest = drawScene(GetParam(), nullptr);
   size_t drawn = 0;
   for (size_t i = 0; i < reference.colour.size(); ++i) {
     drawn += reference.colour[i] != 0;
     ASSERT_EQ(portable.colour[i], reference.colour[i]) << "portable, pixel " << i;
+    ASSERT_EQ(avx2.colour[i], reference.colour[i]) << "AVX2, pixel " << i;
     ASSERT_EQ(fastest.colour[i], reference.colour[i]) << "fastest, pixel " << i;
     ASSERT_EQ(portable.depth[i], reference.depth[i]) << "portable depth, pixel " << i;
+    ASSERT_EQ(avx2.depth[i], reference.depth[i]) << "AVX2 depth, pixel " << i;
     ASSERT_EQ(fastest.depth[i], reference.depth[i]) << "fastest depth, pixel " << i;
   }
   EXPECT_GT(drawn, 10000u);

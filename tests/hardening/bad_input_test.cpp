@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <velmo_win32/testing.h>
 
 #include "plugin_host.h"
+#include "run_program.h"
 
 namespace hardening {
 namespace {
@@ -99,24 +101,55 @@ INSTANTIATE_TEST_SUITE_P(
 // The plug-in's folder is longer than Win32 paths may be (the module path
 // comes back cut at 260 characters): no path buffer overflows, and the user
 // gets the texture box naming the first texture instead of files read from
-// some other folder.
-TEST(OverlongPluginFolder, EndsWithTheTextureBoxInsteadOfReadingElsewhere) {
+// some other folder. A little too long, the cut path still names the
+// plug-in's own folder; much too long, it names an ancestor, where textures
+// of the same names are laid to show that none is read.
+struct Overlong {
+  const char* name;
+  int extraCharacters;  // beyond the 259 that fit, for the module's whole path
+};
+
+void PrintTo(const Overlong& overlong, std::ostream* out) { *out << overlong.name; }
+
+class OverlongPluginFolder : public ::testing::TestWithParam<Overlong> {};
+
+// Folders under the host's own that make its module path `length` long.
+std::string nestedFolderFor(size_t rootLength, size_t length) {
+  std::string nested;
+  size_t total = rootLength + sizeof "/vis_velmo.so" - 1;
+  while (total < length) {
+    const size_t part = std::min<size_t>(50, length - total);
+    nested += (nested.empty() ? "" : "/") + std::string(part, static_cast<char>('a' + nested.size() % 26));
+    total += part + 1;
+  }
+  return nested;
+}
+
+TEST_P(OverlongPluginFolder, EndsWithTheTextureBoxAndReadsNothingElsewhere) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  std::string deep;
-  for (int i = 0; i < 6; ++i) deep += (i ? "/" : "") + std::string(50, static_cast<char>('a' + i));
-  PluginHost probe(VELMO_OUTPUT_DIR, deep);
+  PluginHost probe;
   REQUIRE_HOST(probe);
-  ASSERT_GT(probe.folder().size() + sizeof("/vis_velmo.so"), 261u);
+  const std::string nested = nestedFolderFor(probe.folder().size(), 259 + GetParam().extraCharacters);
   unsetenv("DISPLAY");
   unsetenv("VELMO_MSGBOX");
   EXPECT_EXIT(
       {
-        PluginHost host(VELMO_OUTPUT_DIR, deep);
+        PluginHost host(VELMO_OUTPUT_DIR, nested);
+        const std::string cut = (host.folder() + "/vis_velmo.so").substr(0, 259);
+        const fs::path named = cut.substr(0, cut.rfind('/'));
+        if (named != host.folder()) {
+          for (const char* file : {"Light.3df", "Velmo1.3df", "VelmoFont.3df", "VelmoLogo.3df"})
+            fs::create_symlink(fs::path(VELMO_OUTPUT_DIR) / file, named / file);
+        }
         host.module()->init(host.module());
         std::exit(0);
       },
-      ::testing::ExitedWithCode(255), "An ERROR.*Could not load texture");
+      ::testing::ExitedWithCode(255), "An ERROR.*Could not load texture: .*Light.3df");
 }
+
+INSTANTIATE_TEST_SUITE_P(ModulePath, OverlongPluginFolder,
+                         ::testing::Values(Overlong{"ALittleTooLong", 3}, Overlong{"NamesAnAncestor", 60}),
+                         [](const ::testing::TestParamInfo<Overlong>& info) { return std::string(info.param.name); });
 
 int boxesShown = 0;
 int countBox(HWND, LPCSTR, LPCSTR, UINT) {
@@ -170,32 +203,20 @@ TEST(UnwritableSettings, ChoiceIsKeptInMemoryAndNothingComplains) {
   EXPECT_TRUE(fs::is_directory(fs::path(host.folder()) / "plugin.ini"));
 }
 
-std::string runShell(const std::string& command, int* status) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return output;
-  char buffer[512];
-  while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
-  const int raw = pclose(pipe);
-  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
-
 // No usable audio device: the player warns once and shows the picture.
 TEST(NoAudioDevice, PlayerWarnsAndShowsThePictureOnly) {
   const std::string velmo = std::string(VELMO_OUTPUT_DIR) + "/velmo";
   if (access(velmo.c_str(), X_OK) != 0) GTEST_SKIP() << "velmo is not built";
-  int status = -1;
-  runShell("command -v xvfb-run", &status);
-  if (status != 0) GTEST_SKIP() << "xvfb-run is not installed";
+  if (!toolAvailable("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
   // In sanitizer builds the display and sound libraries' own exit-time
   // allocations are not ours to report (the player's suites share this list).
   const std::string suppressions = VELMO_SOURCE_DIR "/tests/lsan_system_libraries.supp";
   const std::string leakOptions =
       access(suppressions.c_str(), R_OK) == 0 ? "LSAN_OPTIONS=suppressions=" + suppressions + " " : "";
-  const std::string output = runShell(
-      leakOptions + "SDL_AUDIODRIVER=no_such_driver timeout 120 xvfb-run -a " + velmo + " play --seconds 2", &status);
-  EXPECT_EQ(status, 0) << output;
+  const ProgramResult run =
+      runProgram(leakOptions + "SDL_AUDIODRIVER=no_such_driver xvfb-run -a " + velmo + " play --seconds 2", 120);
+  const std::string& output = run.output;
+  EXPECT_EQ(run.status, 0) << output;
   EXPECT_NE(output.find("no sound"), std::string::npos) << output;
   EXPECT_NE(output.find("showing the picture only"), std::string::npos) << output;
 }

@@ -2,37 +2,22 @@
 // sanitize preset, where the faults were reports of their own.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include <windows.h>
 
+#include "temp_folder.h"
+
 namespace hardening {
 namespace {
 
 class ProfileFindings : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/velmo-findings-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    path_ = folder_ + "/plugin.ini";
-  }
-  void TearDown() override {
-    unlink(path_.c_str());
-    rmdir(folder_.c_str());
-  }
-  void write(const char* text) {
-    FILE* file = std::fopen(path_.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs(text, file);
-    std::fclose(file);
-  }
-  std::string folder_, path_;
+  void write(const char* text) { ASSERT_TRUE(velmo_test::writeFile(path_, text)); }
+  velmo_test::TempFolder folder_{"velmo-findings"};
+  const std::string path_ = folder_.path("plugin.ini");
 };
 
 // Listing a section's keys into a one-byte buffer wrote the terminator in

@@ -6,7 +6,7 @@
 
 #include <glideutl.h>
 #include <velmo_glide.h>
-#include "tests/support/plugin_draw_state.h"
+#include "plugin_draw_state.h"
 
 namespace hardening {
 

@@ -183,9 +183,9 @@ TEST(HostBehaviour, ConfigWhileTheDisplayRuns) {
   host.module()->quit(host.module());
 }
 
-// Quit leaves the popup window in place (only Escape destroys it), so the
-// class it belongs to cannot be unregistered. A host that starts a new run
-// after quit without Escape must still get a working display.
+// Quit without Escape removes the popup window the user left open, quietly
+// (no quit message for the host), so that its class can be unregistered. A
+// host that starts a new run after such a quit gets a working display.
 TEST(HostBehaviourDeathTest, NewRunAfterQuitWithoutEscape) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   PluginHost probe;

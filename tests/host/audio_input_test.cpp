@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "host/audio_file.h"
-#include "host/demo_track.h"
+#include "audio/audio_file.h"
+#include "audio/demo_track.h"
+#include "temp_folder.h"
 
 namespace velmo {
 namespace {
 
 std::string tempPath(const std::string& name) {
-  return testing::TempDir() + "velmo_" + std::to_string(getpid()) + "_" + name;
+  static velmo_test::TempFolder folder{"velmo-audio"};
+  return folder.path(name);
 }
 
 struct Format {
@@ -75,7 +77,6 @@ TEST_P(AudioFileFormat, DecodesWithItsTagsAndSeeks) {
 
   ASSERT_TRUE(source->seek(format.rate / 2));
   EXPECT_EQ(source->read(block.data(), 1000), 1000u);
-  unlink(path.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,8 +96,7 @@ TEST(AudioFile, UntaggedFileIsTitledByItsName) {
   std::unique_ptr<AudioSource> source = openAudioFile(path, &error);
   ASSERT_TRUE(source) << error;
   EXPECT_EQ(source->info().artist, "");
-  EXPECT_EQ(source->info().title, "velmo_" + std::to_string(getpid()) + "_Night Drive");
-  unlink(path.c_str());
+  EXPECT_EQ(source->info().title, "Night Drive");
 }
 
 TEST(AudioFile, RefusesWhatItCannotReadWithTheReason) {
@@ -120,7 +120,6 @@ TEST(AudioFile, RefusesWhatItCannotReadWithTheReason) {
     EXPECT_FALSE(openAudioFile(garbage, &error));
     EXPECT_NE(error.find("ermission"), std::string::npos) << error;
   }
-  unlink(garbage.c_str());
 }
 
 TEST(AudioFile, TruncatedFileReadsWhatIsThere) {
@@ -134,7 +133,6 @@ TEST(AudioFile, TruncatedFileReadsWhatIsThere) {
   size_t total = 0;
   while (size_t got = source->read(block.data(), 4096)) total += got;
   EXPECT_LE(total, 10000u);
-  unlink(path.c_str());
 }
 
 TEST(DemoTrack, IsAMinuteOfStereoMusicThatSeeksExactly) {

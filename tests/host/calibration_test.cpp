@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "analysis/analyzer.h"
-#include "host/audio_file.h"
-#include "host/demo_track.h"
-#include "host/pcm_history.h"
-#include "host/spectrum.h"
+#include "audio/audio_file.h"
+#include "audio/demo_track.h"
+#include "audio/pcm_history.h"
+#include "audio/spectrum.h"
 
 namespace velmo {
 namespace {

@@ -1,12 +1,15 @@
 // The main window as a plug-in sees it, through the platform's Win32 calls:
-// found by class, its caption, the play-position query and the keys.
+// found by class, its caption (in Windows-1252, as Winamp's ANSI captions
+// were), the play-position query and the keys.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
-#include "host/host_window.h"
+#include "vis/host_window.h"
+#include "vis/vis_session.h"
 
 namespace velmo {
 namespace {
@@ -64,6 +67,37 @@ TEST(HostWindow, AnswersAsWinampsMainWindowDoes) {
 TEST(HostWindow, CaptionWithoutArtist) {
   EXPECT_EQ(hostCaption(1, "", "Night Drive"), "1. Night Drive - Winamp");
 }
+
+struct AnsiCase {
+  const char* name;
+  std::string text;
+  std::string windows1252;
+};
+
+void PrintTo(const AnsiCase& c, std::ostream* out) { *out << c.name; }
+
+class Caption : public ::testing::TestWithParam<AnsiCase> {};
+
+// The session is given UTF-8; the plug-in reads Windows-1252, '?' for what
+// it lacks. Text that is no UTF-8 passes as it is.
+TEST_P(Caption, ReachesThePluginInWindows1252) {
+  FixedControls controls;
+  VisSession session;
+  std::string error;
+  ASSERT_TRUE(session.open(VELMO_OUTPUT_DIR "/vis_velmo.so", &controls, &error)) << error;
+  session.setCaption(GetParam().text);
+  char caption[130];
+  GetWindowTextA(FindWindowA(kHostWindowClass, nullptr), caption, sizeof caption);
+  EXPECT_EQ(caption, GetParam().windows1252);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tags, Caption,
+    ::testing::Values(AnsiCase{"Latin", "1. Bj\xC3\xB6rk - J\xC3\xB3ga - Winamp", "1. Bj\xF6rk - J\xF3ga - Winamp"},
+                      AnsiCase{"EuroAndQuotes", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D", "\x80 \x93x\x94"},
+                      AnsiCase{"NotInTheCodePage", "\xE6\x97\xA5\xE6\x9C\xAC - \xF0\x9F\x8E\xB5 - a", "?? - ? - a"},
+                      AnsiCase{"AlreadyEightBit", "Bj\xF6rk", "Bj\xF6rk"}),
+    [](const ::testing::TestParamInfo<AnsiCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velmo

@@ -10,14 +10,16 @@
 #include <thread>
 #include <vector>
 
-#include "host/live_capture.h"
-#include "host/spectrum.h"
+#include "audio/live_capture.h"
+#include "audio/spectrum.h"
+#include "temp_folder.h"
 
 namespace velmo {
 namespace {
 
 TEST(LiveCapture, ToneFromTheDeviceReachesTheSpectrum) {
-  std::string raw = testing::TempDir() + "velmo_capture_" + std::to_string(getpid()) + ".raw";
+  velmo_test::TempFolder folder{"velmo-capture"};
+  const std::string raw = folder.path("tone.raw");
   std::vector<float> samples(2 * 44100 * 4);
   // 150 Hz: bin 150 * 1152 / 44100 = 3.9.
   for (size_t i = 0; i < samples.size() / 2; ++i)
@@ -51,7 +53,6 @@ TEST(LiveCapture, ToneFromTheDeviceReachesTheSpectrum) {
   live.reset();
   unsetenv("SDL_AUDIODRIVER");
   unsetenv("SDL_DISKAUDIOFILEIN");
-  unlink(raw.c_str());
 }
 
 }  // namespace

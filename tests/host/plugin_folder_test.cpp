@@ -9,7 +9,8 @@
 
 #include <windows.h>
 
-#include "host/plugin_folder.h"
+#include "temp_folder.h"
+#include "vis/plugin_folder.h"
 
 namespace velmo {
 namespace {
@@ -25,16 +26,13 @@ std::string linkTarget(const std::string& path) {
 class PluginFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/velmo-plugins-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    root = pattern;
-    installed = root + "/lib/velmo";
     ASSERT_EQ(system(("mkdir -p " + installed).c_str()), 0);
     for (const char* name : {"vis_velmo.so", "Light.3df", "VelmoFont.3DF", "README"})
       std::ofstream(installed + "/" + name) << name;
   }
-  void TearDown() override { system(("rm -rf " + root).c_str()); }
-  std::string root, installed;
+  velmo_test::TempFolder folder{"velmo-plugins"};
+  const std::string root = folder.path();
+  const std::string installed = root + "/lib/velmo";
 };
 
 TEST_F(PluginFolderTest, LinksThePluginAndItsTexturesOnly) {
@@ -67,7 +65,10 @@ TEST_F(PluginFolderTest, SaysWhyWhenTheFolderCannotBeMade) {
   std::string note;
   std::ofstream(root + "/file") << "x";
   EXPECT_EQ(linkPluginInto(installed + "/vis_velmo.so", root + "/file/plugins", &note), "");
-  EXPECT_NE(note.find(root + "/file/plugins"), std::string::npos) << note;
+  EXPECT_NE(note.find(root + "/file/plugins: Not a directory"), std::string::npos) << note;
+  // Without HOME there is no folder to name.
+  EXPECT_EQ(linkPluginInto(installed + "/vis_velmo.so", "", &note), "");
+  EXPECT_EQ(note, "no folder of your own for the plug-in (neither XDG_DATA_HOME nor HOME is set)");
 }
 
 TEST_F(PluginFolderTest, AWritableFolderIsUsedInPlace) {

@@ -7,10 +7,10 @@
 #include <random>
 #include <vector>
 
-#include "host/demo_track.h"
-#include "host/pcm_history.h"
-#include "host/real_fft.h"
-#include "host/spectrum.h"
+#include "audio/demo_track.h"
+#include "audio/pcm_history.h"
+#include "audio/real_fft.h"
+#include "audio/spectrum.h"
 
 namespace velmo {
 namespace {

@@ -25,7 +25,7 @@ std::string run(const std::string& command) {
 
 int main() {
   std::thread([] {  // never outlive a box nobody answers
-    Sleep(30000);
+    Sleep(300000);
     std::fprintf(stderr, "the message box was not answered\n");
     std::_Exit(3);
   }).detach();
@@ -34,16 +34,13 @@ int main() {
     answer = MessageBoxA(nullptr, "Press Enter for the default button", "Velmo box test",
                          MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION);
   });
-  std::string window;
-  for (int tries = 0; tries < 200 && window.empty(); ++tries) {
-    window = run("xdotool search --name '^Velmo box test$' 2>/dev/null | head -n 1");
-    if (window.empty()) Sleep(50);
-  }
+  // Waits for the box to be mapped, however long a busy machine takes.
+  const std::string window =
+      run("sh '" VELMO_SOURCE_DIR "/tests/support/wait_for_window.sh' '^Velmo box test$' 240");
   if (window.empty()) {
     std::fprintf(stderr, "no message box window appeared\n");
     std::_Exit(2);
   }
-  Sleep(300);  // let GTK map and focus it
   // Without a window manager the box is focused by hand; the key goes through
   // XTEST like a real key press (GTK ignores synthetic events).
   run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool key Return");

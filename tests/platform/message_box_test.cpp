@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "run_program.h"
 #include "velmo_win32/testing.h"
 
 namespace {
@@ -85,16 +86,10 @@ TEST(MessageBoxOnDisplay, EnterGivesTheDefaultButton) {
   if (std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null") != 0) {
     GTEST_SKIP() << "needs xvfb-run and xdotool";
   }
-  const std::string command = std::string("env -u VELMO_MSGBOX LSAN_OPTIONS=suppressions=") +
-                              PLATFORM_GTK_LEAKS + " xvfb-run -a '" + PLATFORM_MESSAGE_BOX_DISPLAY +
-                              "' 2>&1";
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  char chunk[256];
-  while (fgets(chunk, sizeof chunk, pipe)) output += chunk;
-  const int status = pclose(pipe);
-  EXPECT_EQ(status, 0) << output;
+  const ProgramResult run = runProgram(std::string("env -u VELMO_MSGBOX LSAN_OPTIONS=suppressions=") +
+                                       PLATFORM_GTK_LEAKS + " xvfb-run -a '" + PLATFORM_MESSAGE_BOX_DISPLAY + "'");
+  const std::string& output = run.output;
+  EXPECT_EQ(run.status, 0) << output;
   EXPECT_NE(output.find("Velmo box test: Press Enter for the default button"), std::string::npos)
       << "written to standard error as well";
   EXPECT_NE(output.find("answer 7"), std::string::npos) << output;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace {
 
 const std::string samplePath = PLATFORM_SAMPLE_MODULE;
@@ -92,14 +94,11 @@ TEST(ModuleErrors, TheProgramAndBadFilesAndStaleHandles) {
   EXPECT_EQ(LoadLibraryA("/nonexistent/vis_none.so"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 
-  char notALibrary[] = "/tmp/velmo_platform_not_a_library_XXXXXX";
-  const int fd = mkstemp(notALibrary);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(write(fd, "plain text\n", 11), 11);
-  close(fd);
-  EXPECT_EQ(LoadLibraryA(notALibrary), nullptr);
+  velmo_test::TempFolder folder;
+  const std::string notALibrary = folder.path("not_a_library.so");
+  ASSERT_TRUE(velmo_test::writeFile(notALibrary, "plain text\n"));
+  EXPECT_EQ(LoadLibraryA(notALibrary.c_str()), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
-  unlink(notALibrary);
 
   HMODULE module = LoadLibraryA(samplePath.c_str());
   ASSERT_NE(module, nullptr);

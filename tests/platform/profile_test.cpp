@@ -1,34 +1,30 @@
-// Profile files beyond the comparison with Wine: failed writes and writers
-// on several threads.
+// Profile files beyond the comparison with Wine: failed writes, writers on
+// several threads and in two processes, and files that are no settings file.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path freshDirectory(const std::string& name) {
-  const fs::path directory = fs::temp_directory_path() /
-                             ("velmo_platform_" + name + "_" + std::to_string(getpid()));
-  fs::remove_all(directory);
-  fs::create_directories(directory);
-  return directory;
-}
-
 class Profile : public ::testing::Test {
  protected:
-  void SetUp() override { directory = freshDirectory("unit"); }
-  void TearDown() override { fs::remove_all(directory); }
-  std::string file(const char* name) { return (directory / name).string(); }
-  fs::path directory;
+  std::string file(const char* name) { return folder.path(name); }
+  velmo_test::TempFolder folder{"velmo-profile"};
+  const fs::path directory{folder.path()};
 };
 
 TEST_F(Profile, AFailedWriteReportsFailureAndLeavesNoFile) {
@@ -62,6 +58,68 @@ TEST_F(Profile, ConcurrentWritersLoseNothing) {
     EXPECT_EQ(GetPrivateProfileIntA("Section", key.c_str(), -1, path.c_str()), 24u);
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator{}), 1);
+}
+
+// Two processes saving different keys of one file at once (two players, or
+// the dialog in one and a render in another): every key of both lands, once,
+// and no temporary file is left.
+TEST_F(Profile, TwoProcessesWritingDifferentKeysBothKeepTheirs) {
+  const std::string path = file("plugin.ini");
+  constexpr int kKeys = 100;
+  pid_t writers[2];
+  for (int writer = 0; writer < 2; ++writer) {
+    writers[writer] = fork();
+    ASSERT_GE(writers[writer], 0);
+    if (writers[writer] > 0) continue;
+    bool saved = true;
+    for (int i = 0; i < kKeys; ++i) {
+      const std::string key = "Writer" + std::to_string(writer) + "Key" + std::to_string(i);
+      saved = WritePrivateProfileStringA("Section", key.c_str(), std::to_string(i).c_str(), path.c_str()) && saved;
+    }
+    _exit(saved ? 0 : 1);
+  }
+  for (pid_t writer : writers) {
+    int status = -1;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a write failed";
+  }
+  for (int writer = 0; writer < 2; ++writer) {
+    for (int i = 0; i < kKeys; ++i) {
+      const std::string key = "Writer" + std::to_string(writer) + "Key" + std::to_string(i);
+      EXPECT_EQ(GetPrivateProfileIntA("Section", key.c_str(), -1, path.c_str()), static_cast<UINT>(i)) << key;
+    }
+  }
+  std::istringstream lines(velmo_test::readFile(path));
+  int count = 0;
+  for (std::string line; std::getline(lines, line);) ++count;
+  EXPECT_EQ(count, 1 + 2 * kKeys) << "the section line and each key once";
+  EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator{}), 1);
+}
+
+// A pipe, a device or a file far larger than any settings file in the place
+// of plugin.ini: reading gives the defaults at once (a pipe would wait for
+// ever, a device never ends; the alarm ends the test if so), and a write is
+// refused rather than replacing what is there.
+TEST_F(Profile, OddFilesReadAsDefaultsAndAreNeverReplaced) {
+  const std::string path = file("plugin.ini");
+  const std::pair<const char*, std::function<bool()>> oddFiles[] = {
+      {"pipe", [&] { return mkfifo(path.c_str(), 0600) == 0; }},
+      {"link to /dev/zero", [&] { return symlink("/dev/zero", path.c_str()) == 0; }},
+      {"2 MB file", [&] { return velmo_test::writeFile(path, "[Section]\r\nKey=1\r\n" + std::string(2 << 20, ';')); }}};
+  for (const auto& [name, make] : oddFiles) {
+    fs::remove(path);
+    ASSERT_TRUE(make()) << name;
+    struct stat before{}, after{};
+    ASSERT_EQ(lstat(path.c_str(), &before), 0);
+    alarm(10);
+    EXPECT_EQ(GetPrivateProfileIntA("Section", "Key", 7, path.c_str()), 7u) << name;
+    EXPECT_FALSE(WritePrivateProfileStringA("Section", "Key", "1", path.c_str())) << name;
+    alarm(0);
+    ASSERT_EQ(lstat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << name;
+    EXPECT_EQ(after.st_size, before.st_size) << name;
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator{}), 1) << name;
+  }
 }
 
 }  // namespace

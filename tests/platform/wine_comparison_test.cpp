@@ -7,11 +7,12 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "run_program.h"
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -23,35 +24,14 @@ struct ScenarioRun {
   std::map<std::string, std::string> files;
 };
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-fs::path freshDirectory(const std::string& name) {
-  const fs::path directory = fs::temp_directory_path() /
-                             ("velmo_platform_" + name + "_" + std::to_string(getpid()));
-  fs::remove_all(directory);
-  fs::create_directories(directory);
-  return directory;
-}
-
 // Runs a command in a directory; keeps its standard output as lines (CR
 // dropped: Wine's console writes CR LF) and every file it left.
 ScenarioRun runIn(const fs::path& directory, const std::string& command) {
   ScenarioRun run;
-  const std::string line = "cd '" + directory.string() + "' && " + command + " 2>/dev/null";
-  FILE* pipe = popen(line.c_str(), "r");
-  if (!pipe) return run;
-  std::string output;
-  char chunk[4096];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-  run.status = pclose(pipe);
+  const ProgramResult result = runProgram("cd '" + directory.string() + "' && " + command + " 2>/dev/null", 600);
+  run.status = result.status;
   std::string current;
-  for (char c : output) {
+  for (char c : result.output) {
     if (c == '\r') continue;
     if (c == '\n') {
       run.lines.push_back(current);
@@ -62,7 +42,7 @@ ScenarioRun runIn(const fs::path& directory, const std::string& command) {
   }
   if (!current.empty()) run.lines.push_back(current);
   for (const auto& entry : fs::directory_iterator(directory)) {
-    run.files[entry.path().filename().string()] = readAll(entry.path());
+    run.files[entry.path().filename().string()] = velmo_test::readFile(entry.path().string());
   }
   return run;
 }
@@ -81,8 +61,8 @@ std::string visible(const std::string& bytes) {
 struct Runs {
   ScenarioRun native;
   ScenarioRun wine;
-  fs::path nativeDir;
-  fs::path wineDir;
+  velmo_test::TempFolder nativeDir{"velmo-platform-native"};
+  velmo_test::TempFolder wineDir{"velmo-platform-wine"};
 };
 
 // Runs one scenario both ways in fresh folders; false (with the reason) when
@@ -93,10 +73,9 @@ bool runBoth(const std::string& name, const std::string& nativeProgram, const st
     why = "no mingw-w64 compiler or Wine: the Win32 scenario was not built";
     return false;
   }
-  runs.nativeDir = freshDirectory(name + "_native");
-  runs.wineDir = freshDirectory(name + "_wine");
-  runs.native = runIn(runs.nativeDir, "'" + nativeProgram + "'");
-  runs.wine = runIn(runs.wineDir, "WINEDEBUG=-all " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
+  runs.native = runIn(runs.nativeDir.path(), "'" + nativeProgram + "'");
+  runs.wine = runIn(runs.wineDir.path(), "WINEDEBUG=-all WINEPREFIX='" + std::string(PLATFORM_WINE_PREFIX) +
+                                             "_" + name + "' " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
                                       win32Program + "'");
   if (runs.wine.status != 0 || runs.wine.lines.empty()) {
     why = "Wine could not run the scenario here (status " + std::to_string(runs.wine.status) + ")";
@@ -134,16 +113,14 @@ TEST(ProfileAgainstWine, SameResultsAndSameFiles) {
                                    << visible(bytes);
   }
   EXPECT_EQ(native.files.count("missing.ini"), 0u) << "deleting from a missing file creates nothing";
-  fs::remove_all(runs.nativeDir);
-  fs::remove_all(runs.wineDir);
 }
 
-// Windows need a display under Wine: the scenario runs on a virtual one, with
-// a Wine prefix of its own, so its desktop is never one that another Wine
-// process started on another (perhaps vanished) display.
+// Windows need a display under Wine: the scenario runs on a virtual one. Each
+// scenario has a Wine prefix of its own, so its desktop is never one that
+// another Wine process started on another (perhaps vanished) display.
 TEST(WindowsAgainstWine, SameMessagesAndResults) {
   if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "needs xvfb-run";
-  const std::string launcher = std::string("WINEPREFIX='") + PLATFORM_WINE_PREFIX + "' xvfb-run -a ";
+  const std::string launcher = "xvfb-run -a ";
   Runs runs;
   std::string why;
   if (!runBoth("windows", PLATFORM_WINDOW_NATIVE, PLATFORM_WINDOW_WIN32, launcher, runs, why)) {
@@ -152,8 +129,6 @@ TEST(WindowsAgainstWine, SameMessagesAndResults) {
   ASSERT_EQ(runs.native.status, 0);
   ASSERT_GT(runs.native.lines.size(), 80u);
   expectSameLines(runs.native, runs.wine);
-  fs::remove_all(runs.nativeDir);
-  fs::remove_all(runs.wineDir);
 }
 
 }  // namespace

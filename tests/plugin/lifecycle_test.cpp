@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "analysis/analyzer.h"
@@ -139,6 +142,70 @@ TEST_F(Lifecycle, EscapeEndsDrawingAndQuitStaysHarmless) {
   EXPECT_EQ(rendered, escape + 1) << "drawing after Escape";
   EXPECT_EQ(run.events[rendered + 1], "glide grGlideShutdown");
   EXPECT_NE(run.indexOf("quit message yes"), -1);
+}
+
+// The trace file on POSIX lies only in places of the user's own, readable by
+// the user alone: the named file, the runtime folder, else the cache folder
+// (made when missing). Each case runs in a child with its own environment.
+std::string traceIn(const std::map<std::string, std::string>& environment) {
+  ChildRun run = runChild([&] {
+    for (const char* name : {"VELMO_TRACE_FILE", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "HOME"}) unsetenv(name);
+    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
+    char path[4096];
+    childEvent(traceFilePath(path, sizeof path) ? path : "nowhere");
+    visInit(&pluginModule);
+    if (traceFile) fflush(traceFile);
+  });
+  return run.status == 0 && run.events.size() > 0 ? run.events[0] : "child failed: " + run.err;
+}
+
+struct stat statOf(const std::string& path) {
+  struct stat info {};
+  lstat(path.c_str(), &info);
+  return info;
+}
+
+TEST_F(Lifecycle, TraceGoesOnlyWhereTheUserAloneReadsIt) {
+  velmo_test::TempFolder home;
+  const std::string cache = home.path(".cache/velmo");
+  EXPECT_EQ(traceIn({{"HOME", home.path()}}), cache + "/coords.txt");
+  EXPECT_EQ(readFile(cache + "/coords.txt"), "Gonna make Cone.\nMade Cone.\n");
+  EXPECT_EQ(statOf(cache + "/coords.txt").st_mode & 0777, 0600u);
+  EXPECT_EQ(statOf(cache).st_mode & 0777, 0700u);
+
+  EXPECT_EQ(traceIn({{"HOME", home.path()}, {"XDG_CACHE_HOME", home.path("xdg")}}), home.path("xdg/velmo/coords.txt"));
+  fs::create_directory(home.path("run"));
+  writeFile(home.path("run/coords.txt"), "left by an older run\n");
+  chmod(home.path("run/coords.txt").c_str(), 0644);
+  EXPECT_EQ(traceIn({{"XDG_RUNTIME_DIR", home.path("run")}, {"XDG_CACHE_HOME", "relative/is/ignored"}}),
+            home.path("run/coords.txt"));
+  EXPECT_EQ(readFile(home.path("run/coords.txt")), "Gonna make Cone.\nMade Cone.\n");
+  EXPECT_EQ(statOf(home.path("run/coords.txt")).st_mode & 0777, 0600u);
+  EXPECT_EQ(traceIn({{"XDG_RUNTIME_DIR", "run"}}), "nowhere") << "no home, and a relative runtime folder";
+}
+
+// A link in the trace file's place is not followed, and a trace that cannot
+// be created stops nothing: the display starts and draws without it.
+TEST_F(Lifecycle, TraceThatCannotBeWrittenStopsNothing) {
+  const std::string precious = folder->file("precious.txt");
+  writeFile(precious, "the user's own words\n");
+  const std::string link = folder->file("coords.txt");
+  fs::create_symlink(precious, link);
+  for (const std::string& trace : {link, folder->file("no/such/folder/coords.txt")}) {
+    ChildRun run = runChild([&] {
+      setenv("VELMO_TRACE_FILE", trace.c_str(), 1);
+      childEvent("init returned " + std::to_string(visInit(&pluginModule)));
+      childEvent(std::string("trace open ") + (traceFile ? "yes" : "no"));
+      visRender(&pluginModule);
+      visQuit(&pluginModule);
+    });
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.events, ::testing::IsSupersetOf({"init returned 0", "trace open no"})) << trace;
+    EXPECT_EQ(count(run.glideCalls(), "grBufferSwap"), 1) << trace;
+  }
+  EXPECT_EQ(readFile(precious), "the user's own words\n");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_FALSE(fs::exists(folder->file("no")));
 }
 
 TEST(LifecycleMissingFont, EndsAfterTwoTexturesAndLeavesNoTrace) {

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "scene_input.h"
-#include "tests/hardening/plugin_host.h"
+#include "plugin_host.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define SCENE_COUNTS_ALLOCATIONS 0

@@ -5,6 +5,7 @@
 #include <velmo_glide_recorder.h>
 
 #include <cmath>
+#include <vector>
 
 #include "scene_state.h"
 
@@ -302,6 +303,38 @@ INSTANTIATE_TEST_SUITE_P(
         MotionCase{1, 0, -0.775f, false, 0.0f, -0.011f, true},   // ends at -0.786
         // A beat while already past the limit flips twice.
         MotionCase{1, 210, 1.0f, true, 0.0f, 0.0f, true}));
+
+// The tilt step is p x 0.000625 rounded once to single precision, which is
+// p / 1600 rounded to single precision; rounding 0.000625 first gives 59 of
+// the 201 steps one unit in the last place off (p = 5 and 108 among them).
+TEST_F(ConeRow, TiltStepIsTheHeldLevelOver1600RoundedOnce) {
+  SpinToBeat = 1;
+  for (int held = 0; held <= 200; held++) {
+    heldLevel[0][0] = held;
+    tiltAngle = turnAngle = 0.0f;
+    spinDirection = true;
+    vgl::CallRecorder calls;
+    drawConeRow();
+    ASSERT_EQ(tiltAngle, static_cast<float>(held / 1600.0)) << "held level " << held;
+  }
+}
+
+// SpinToBeat turned on while the turn lies far beyond a quarter turn (after
+// running with it off): the direction flips on every frame, so the figure
+// rocks by one step instead of turning back.
+TEST_F(ConeRow, SpinToBeatSwitchedOnBeyondItsLimitRocksInPlace) {
+  SpinToBeat = 0;
+  turnAngle = -3.0f;
+  SpinToBeat = 1;
+  std::vector<float> turns;
+  for (int frame = 0; frame < 6; frame++) {
+    vgl::CallRecorder calls;
+    drawConeRow();
+    turns.push_back(turnAngle);
+  }
+  const float back = -3.0f - 0.011f, forth = back + 0.011f;
+  EXPECT_EQ(turns, std::vector<float>({back, forth, back, forth, back, forth}));
+}
 
 TEST_F(ConeRow, SpinToBeatRocksBetweenTheQuarterTurns) {
   SpinToBeat = 1;

@@ -64,6 +64,46 @@ TEST_F(Frame, EveryOptionOffLeavesBackdropConesAndLogo) {
   EXPECT_EQ(logoAngles[1], 0.0f);
 }
 
+// RotateX, RotateY, RotateZ and Reflect are stored and shown in the dialog
+// only: with them off, frames send Glide exactly the same calls. With the
+// song title off, nothing of its reveal moves, however many frames pass.
+bool sameCalls(const std::vector<vgl::RecordedCall>& a, const std::vector<vgl::RecordedCall>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); i++) {
+    if (a[i].name != b[i].name || a[i].args != b[i].args || a[i].vertices.size() != b[i].vertices.size()) return false;
+    const size_t bytes = a[i].vertices.size() * sizeof(GrVertex);
+    if (bytes != 0 && std::memcmp(a[i].vertices.data(), b[i].vertices.data(), bytes) != 0) return false;
+  }
+  return true;
+}
+
+TEST_F(Frame, OptionsThePictureIgnoresChangeNoGlideCall) {
+  auto threeFrames = [](unsigned char ignoredOptions) {
+    resetSceneState();
+    RotateX = RotateY = RotateZ = Reflect = ignoredOptions;
+    std::strcpy(songTitle, "Song");
+    vgl::CallRecorder calls;
+    for (int frame = 0; frame < 3; frame++) {
+      for (int band = 0; band < sceneBands; band++) bandLevel[frame % 2][band] = 40 * frame + 3 * band;
+      drawFrame();
+    }
+    return calls.all();
+  };
+  const auto on = threeFrames(1);
+  EXPECT_GT(on.size(), 5000u);
+  EXPECT_TRUE(sameCalls(on, threeFrames(0)));
+}
+
+TEST_F(Frame, SongTitleOffHoldsItsRevealStill) {
+  DisplaySong = 0;
+  std::strcpy(songTitle, "A song");
+  for (int f = 0; f < 40; f++) frame();
+  EXPECT_EQ(revealLen, 1);
+  EXPECT_EQ(titleFade, 180);
+  EXPECT_FALSE(revealDone);
+  EXPECT_STREQ(displayTitle, "");
+}
+
 TEST_F(Frame, LogoTumblesOnlyWithRotateLogo) {
   frame();
   frame();

@@ -17,7 +17,7 @@
 
 #include "png_image.h"
 #include "scene_input.h"
-#include "tests/hardening/plugin_host.h"
+#include "plugin_host.h"
 
 namespace {
 

@@ -133,3 +133,27 @@ TEST_F(Logo, TumbleSwingsTopAndBottomInDepth) {
   EXPECT_NE(topDepth, bottomDepth);
   EXPECT_EQ(angles[1], -0.5f) << "drawLogo keeps no state";
 }
+
+// Tumbled a quarter turn the card is seen edge-on, a line across the screen;
+// half a turn shows its back, upside down (culling is off for the logo).
+TEST_F(Logo, EdgeOnIsALineAndFromBehindUpsideDown) {
+  const float quarter = 1.57079637f, half = 3.14159274f;
+  float angles[3] = {0, quarter, 0};
+  vgl::CallRecorder edgeOn;
+  drawLogo(55.0f, 15.0f, 0, 0, 0, 2.5f, angles, 1.0f);
+  const auto edgeTris = edgeOn.named("guDrawTriangleWithClip");
+  ASSERT_EQ(edgeTris.size(), 2u);
+  const GrVertex* t0 = edgeTris[0].vertices.data();
+  EXPECT_EQ(t0[0].y, t0[1].y) << "top and bottom edges on one screen row";
+  EXPECT_NE(t0[0].oow, t0[1].oow) << "one edge nearer than the other";
+
+  angles[1] = half;
+  vgl::CallRecorder behind;
+  drawLogo(55.0f, 15.0f, 0, 0, 0, 2.5f, angles, 1.0f);
+  const auto tris = behind.named("guDrawTriangleWithClip");
+  ASSERT_EQ(tris.size(), 2u);
+  const GrVertex* back = tris[0].vertices.data();  // top-left, bottom-right, bottom-left
+  EXPECT_LT(back[0].y, back[2].y) << "the texture's top row lies below its bottom row";
+  EXPECT_EQ(back[0].x, back[2].x) << "left stays left: the card turns about its horizontal axis";
+  EXPECT_LT(back[0].x, back[1].x);
+}

@@ -7,10 +7,7 @@
 #include "scene/scene.h"
 
 inline void setAllOptions(unsigned char on) {
-  RotateX = RotateY = RotateZ = on;
-  DisplayBackSpec = SpinToBeat = Reflect = on;
-  DisplayPlatform = DisplayTime = DisplaySong = on;
-  RotateLogo = PointedEnds = on;
+  for (const SettingsOption& option : settingsOptions) *option.flag = on;
 }
 
 inline void resetSceneState() {

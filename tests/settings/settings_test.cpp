@@ -8,15 +8,12 @@
 
 #include "plugin/vis.h"
 #include "settings/settings.h"
-#include "tests/plugin/plugin_folder.h"
+#include "plugin_folder.h"
 
 namespace {
 
 using namespace plugintest;
 
-unsigned char* const kFlags[] = {&RotateX,    &RotateY, &RotateZ,         &DisplayBackSpec,
-                                 &SpinToBeat, &Reflect, &DisplayPlatform, &DisplayTime,
-                                 &DisplaySong, &RotateLogo, &PointedEnds};
 const char kSection[] = "[Velmo's 3DFX Spectrum Analyzer]";
 
 struct Settings : ::testing::Test {
@@ -32,11 +29,11 @@ struct Settings : ::testing::Test {
     setAll(1);
   }
   static void setAll(unsigned char value) {
-    for (unsigned char* flag : kFlags) *flag = value;
+    for (const SettingsOption& option : settingsOptions) *option.flag = value;
   }
   static unsigned pattern() {
     unsigned bits = 0;
-    for (int i = 0; i < 11; i++) bits |= (unsigned)(*kFlags[i] != 0) << i;
+    for (int i = 0; i < SETTINGS_COUNT; i++) bits |= (unsigned)(*settingsOptions[i].flag != 0) << i;
     return bits;
   }
   std::string ini() const { return folder->file("plugin.ini"); }
@@ -93,7 +90,7 @@ TEST_F(Settings, FreshSectionListsKeysInWriteOrder) {
 
 TEST_F(Settings, SaveThenLoadGivesTheSameFlags) {
   for (unsigned bits = 0; bits < 2048; bits += 73) {
-    for (int i = 0; i < 11; i++) *kFlags[i] = (bits >> i) & 1;
+    for (int i = 0; i < SETTINGS_COUNT; i++) *settingsOptions[i].flag = (bits >> i) & 1;
     saveSettings(&module);
     for (const std::string& line : iniLines()) {
       if (line == kSection) continue;

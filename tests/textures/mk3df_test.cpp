@@ -1,38 +1,22 @@
 // The mk3df program as a user runs it: clear refusals and a readable result.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "run_program.h"
 #include "tdf/png_io.h"
 #include "temp_file.h"
 
 namespace {
 
-struct ProgramRun {
-  int status;
-  std::string output;
-};
-
-ProgramRun runMk3df(const std::string& arguments) {
-  std::string command = std::string(MK3DF_PATH) + " " + arguments + " 2>&1";
-  ProgramRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[512];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+ProgramResult runMk3df(const std::string& arguments) { return runProgram(std::string(MK3DF_PATH) + " " + arguments); }
 
 class Mk3dfTest : public testing::Test {
  protected:
-  velmo_test::TempDir dir;
+  velmo_test::TempFolder dir;
   std::string png(int width, int height) {
     std::string path = dir.path(std::to_string(width) + "x" + std::to_string(height) + ".png");
     velmo::tools::writePng(path, velmo::tools::Image(width, height, 0xFF336699u));
@@ -42,7 +26,7 @@ class Mk3dfTest : public testing::Test {
 
 TEST_F(Mk3dfTest, WritesATextureOurGlideLoads) {
   std::string out = dir.path("out.3df");
-  ProgramRun run = runMk3df("--format argb1555 --smallest 2 " + png(64, 16) + " " + out);
+  ProgramResult run = runMk3df("--format argb1555 --smallest 2 " + png(64, 16) + " " + out);
   ASSERT_EQ(run.status, 0) << run.output;
   auto texture = velmo_test::loadTexture(out);
   ASSERT_TRUE(texture.ok);
@@ -52,7 +36,7 @@ TEST_F(Mk3dfTest, WritesATextureOurGlideLoads) {
 }
 
 TEST_F(Mk3dfTest, HelpDescribesUse) {
-  ProgramRun run = runMk3df("--help");
+  ProgramResult run = runMk3df("--help");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.output.find("--format"), std::string::npos);
 }
@@ -72,7 +56,7 @@ TEST_F(Mk3dfTest, RefusesBadInputClearly) {
       {png(8, 8) + " " + dir.path("no/such/folder/x.3df"), "cannot write"},
   };
   for (const Case& c : cases) {
-    ProgramRun run = runMk3df(c.arguments);
+    ProgramResult run = runMk3df(c.arguments);
     EXPECT_EQ(run.status, 1) << c.arguments;
     EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
   }

@@ -1,6 +1,8 @@
 // gu3dfGetInfo and gu3dfLoad on hand-made files: every header form, every
 // format's table, and files that are damaged in every way we can think of.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -11,8 +13,8 @@
 namespace {
 
 using velmo_test::Bytes;
-using velmo_test::TempDir;
-using velmo_test::writeFile;
+using velmo_test::TempFolder;
+using velmo_test::writeBytes;
 
 Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
@@ -36,18 +38,18 @@ std::string header(const std::string& format, const std::string& lods = "1 8",
 
 class TdfReaderTest : public testing::Test {
  protected:
-  TempDir dir;
+  TempFolder dir;
   std::string path = dir.path("test.3df");
 
   bool getInfo(const Bytes& bytes, Gu3dfInfo* info) {
-    writeFile(path, bytes);
+    writeBytes(path, bytes);
     return gu3dfGetInfo(path.c_str(), info) == FXTRUE;
   }
 };
 
 // An 8x8 rgb565 texture with levels 8, 4, 2, 1: 85 texels.
 TEST_F(TdfReaderTest, LoadsSmallRgb565InHostOrder) {
-  writeFile(path, text(header("rgb565")) + counting(170));
+  writeBytes(path, text(header("rgb565")) + counting(170));
   auto texture = velmo_test::loadTexture(path);
   ASSERT_TRUE(texture.ok);
   EXPECT_EQ(texture.info.header.width, 8u);
@@ -63,7 +65,7 @@ TEST_F(TdfReaderTest, LoadsSmallRgb565InHostOrder) {
 }
 
 TEST_F(TdfReaderTest, LoadsArgb8888InHostOrder) {
-  writeFile(path, text(header("argb8888", "1 2")) + counting(20));
+  writeBytes(path, text(header("argb8888", "1 2")) + counting(20));
   auto texture = velmo_test::loadTexture(path);
   ASSERT_TRUE(texture.ok);
   EXPECT_EQ(texture.info.header.format, VGL_TEXFMT_ARGB_8888);
@@ -93,7 +95,7 @@ class FormatNameTest : public TdfReaderTest, public testing::WithParamInterface<
 TEST_P(FormatNameTest, ReadsFormatTableAndTexels) {
   const FormatCase& c = GetParam();
   const size_t texels = 85 * glide::texelBytes(c.format);
-  writeFile(path, text(header(c.name)) + counting(c.tableBytes, 0x80) + counting(texels));
+  writeBytes(path, text(header(c.name)) + counting(c.tableBytes, 0x80) + counting(texels));
   auto texture = velmo_test::loadTexture(path);
   ASSERT_TRUE(texture.ok);
   EXPECT_EQ(texture.info.header.format, c.format);
@@ -133,7 +135,7 @@ TEST_F(TdfReaderTest, ReadsNccTableAsSignedBigEndian) {
     int value = i % 2 ? -(i * 10) : i * 10;  // I then Q, alternating signs
     table = table + Bytes{static_cast<uint8_t>(value >> 8 & 0xFF), static_cast<uint8_t>(value & 0xFF)};
   }
-  writeFile(path, text(header("yiq")) + table + counting(85));
+  writeBytes(path, text(header("yiq")) + table + counting(85));
   auto texture = velmo_test::loadTexture(path);
   ASSERT_TRUE(texture.ok);
   const GuNccTable& ncc = texture.info.table.nccTable;
@@ -150,7 +152,7 @@ TEST_F(TdfReaderTest, ReadsNccTableAsSignedBigEndian) {
 }
 
 TEST_F(TdfReaderTest, ReadsPaletteBigEndian) {
-  writeFile(path, text(header("p8")) + counting(1024) + counting(85));
+  writeBytes(path, text(header("p8")) + counting(1024) + counting(85));
   auto texture = velmo_test::loadTexture(path);
   ASSERT_TRUE(texture.ok);
   EXPECT_EQ(texture.info.table.palette.data[0], 0x00010203u);
@@ -234,7 +236,7 @@ TEST_F(TdfReaderTest, RefusesMissingFileAndNullArguments) {
   EXPECT_FALSE(gu3dfGetInfo(dir.path("absent.3df").c_str(), &info));
   EXPECT_FALSE(gu3dfGetInfo(nullptr, &info));
   EXPECT_FALSE(gu3dfGetInfo(dir.path("").c_str(), &info));  // a folder
-  writeFile(path, text(header("rgb565")) + counting(170));
+  writeBytes(path, text(header("rgb565")) + counting(170));
   EXPECT_FALSE(gu3dfGetInfo(path.c_str(), nullptr));
   EXPECT_FALSE(gu3dfLoad(path.c_str(), nullptr));
   ASSERT_TRUE(gu3dfGetInfo(path.c_str(), &info));
@@ -242,23 +244,36 @@ TEST_F(TdfReaderTest, RefusesMissingFileAndNullArguments) {
   EXPECT_FALSE(gu3dfLoad(path.c_str(), &info));
 }
 
+// A pipe without a writer would keep the reader waiting for ever and a device
+// never ends: both are refused at once (the alarm ends the test if not).
+TEST_F(TdfReaderTest, RefusesPipesAndDevicesWithoutWaiting) {
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const std::string zero = dir.path("zero.3df");
+  ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+  Gu3dfInfo info{};
+  alarm(10);
+  EXPECT_FALSE(gu3dfGetInfo(path.c_str(), &info));
+  EXPECT_FALSE(gu3dfGetInfo(zero.c_str(), &info));
+  alarm(0);
+}
+
 // gu3dfLoad fills exactly the buffer gu3dfGetInfo asked for, even when the
 // file has changed in between.
 TEST_F(TdfReaderTest, LoadRefusesFileThatChangedSinceGetInfo) {
-  writeFile(path, text(header("rgb565", "1 4")) + counting(42));
+  writeBytes(path, text(header("rgb565", "1 4")) + counting(42));
   Gu3dfInfo info{};
   ASSERT_TRUE(gu3dfGetInfo(path.c_str(), &info));
   ASSERT_EQ(info.mem_required, 42u);
   Bytes buffer(info.mem_required + 16, 0xEE);
   info.data = buffer.data();
 
-  writeFile(path, text(header("rgb565", "1 8")) + counting(170));  // grew
+  writeBytes(path, text(header("rgb565", "1 8")) + counting(170));  // grew
   EXPECT_FALSE(gu3dfLoad(path.c_str(), &info));
-  writeFile(path, text(header("rgb565", "1 4")) + counting(41));  // cut short
+  writeBytes(path, text(header("rgb565", "1 4")) + counting(41));  // cut short
   EXPECT_FALSE(gu3dfLoad(path.c_str(), &info));
   for (size_t i = info.mem_required; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xEE) << i;
 
-  writeFile(path, text(header("rgb565", "1 4")) + counting(42));
+  writeBytes(path, text(header("rgb565", "1 4")) + counting(42));
   EXPECT_TRUE(gu3dfLoad(path.c_str(), &info));
   for (size_t i = info.mem_required; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xEE) << i;
 }

@@ -96,7 +96,7 @@ class RoundTripTest : public testing::TestWithParam<RoundTrip> {};
 TEST_P(RoundTripTest, ReaderGivesBackThePicture) {
   const RoundTrip& c = GetParam();
   GrTextureFormat_t format = *velmo::tools::writableFormatByName(c.format);
-  velmo_test::TempDir dir;
+  velmo_test::TempFolder dir;
   const std::string path = dir.path("round.3df");
   const Image picture = testPicture(32, 16);
   auto chain = velmo::tools::mipmapChain(picture, 1);
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RoundTrip>& info) { return std::string(info.param.format); });
 
 TEST(Png, KeepsEveryChannel) {
-  velmo_test::TempDir dir;
+  velmo_test::TempFolder dir;
   const Image picture = testPicture(7, 5);
   velmo::tools::writePng(dir.path("p.png"), picture);
   Image back = velmo::tools::readPng(dir.path("p.png"));
@@ -151,10 +151,10 @@ TEST(Png, KeepsEveryChannel) {
 }
 
 TEST(Png, RefusesWhatIsNotPng) {
-  velmo_test::TempDir dir;
-  velmo_test::writeFile(dir.path("fake.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0});
+  velmo_test::TempFolder dir;
+  velmo_test::writeBytes(dir.path("fake.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0});
   EXPECT_THROW(velmo::tools::readPng(dir.path("fake.png")), std::runtime_error);
-  velmo_test::writeFile(dir.path("text.png"), {'h', 'e', 'l', 'l', 'o'});
+  velmo_test::writeBytes(dir.path("text.png"), {'h', 'e', 'l', 'l', 'o'});
   EXPECT_THROW(velmo::tools::readPng(dir.path("text.png")), std::runtime_error);
   EXPECT_THROW(velmo::tools::readPng(dir.path("absent.png")), std::runtime_error);
 }

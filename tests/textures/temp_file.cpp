@@ -1,40 +1,16 @@
 #include "temp_file.h"
 
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
 #include "texture_format.h"
 
 namespace velmo_test {
 
-TempDir::TempDir() {
-  std::random_device random;
-  auto base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    auto candidate = base / ("velmo-textures-" + std::to_string(random()));
-    if (std::filesystem::create_directory(candidate)) {
-      dir_ = candidate;
-      return;
-    }
-  }
-  throw std::runtime_error("cannot create a temporary folder");
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
-}
-
-void writeFile(const std::string& path, const Bytes& bytes) {
+void writeBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-Bytes readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 LoadedTexture loadTexture(const std::string& path) {

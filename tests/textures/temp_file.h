@@ -1,33 +1,22 @@
-// Helpers for the texture tests: a private temporary folder, writing raw files,
-// and loading a 3DF file the way the plug-in's texture loader does.
+// Helpers for the texture tests: writing raw files, and loading a 3DF file
+// the way the plug-in's texture loader does. Temporary folders come from
+// tests/support.
 #pragma once
 
 #include <glide.h>
 #include <glideutl.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace velmo_test {
-
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
- private:
-  std::filesystem::path dir_;
-};
 
 using Bytes = std::vector<uint8_t>;
 
-void writeFile(const std::string& path, const Bytes& bytes);
-Bytes readFile(const std::string& path);
+void writeBytes(const std::string& path, const Bytes& bytes);
 
 // A loaded texture: info filled by gu3dfGetInfo and gu3dfLoad, texels in storage.
 struct LoadedTexture {

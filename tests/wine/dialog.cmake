@@ -4,11 +4,12 @@ find_program(XVFB_RUN xvfb-run)
 find_program(XDOTOOL xdotool)
 find_program(IMPORT import)
 if(XVFB_RUN AND XDOTOOL AND IMPORT)
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
   add_test(NAME wine.dialog_screenshot
     COMMAND ${XVFB_RUN} -a -s "-screen 0 800x600x24"
             sh ${CMAKE_SOURCE_DIR}/tests/dialog/screenshot.sh
-            ${CMAKE_BINARY_DIR}/artifacts/dialog-win32.png
-            wine $<TARGET_FILE:dialog_test> show
+            ${CMAKE_BINARY_DIR}/artifacts/dialog-win${bits}.png
+            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:dialog_test> show
     WORKING_DIRECTORY ${VELMO_OUTPUT_DIR})
-  set_tests_properties(wine.dialog_screenshot PROPERTIES ENVIRONMENT "WINEDEBUG=-all" TIMEOUT 180)
+  set_tests_properties(wine.dialog_screenshot PROPERTIES TIMEOUT 400)
 endif()

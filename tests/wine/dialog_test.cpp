@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
+#include "plugin/vis.h"
+#include "support.h"
 #include "tests/dialog/expected_controls.h"
 
 namespace {
@@ -25,7 +26,7 @@ const char kSection[] = "[Velmo's 3DFX Spectrum Analyzer]";
 
 struct Plugin {
   HMODULE library = nullptr;
-  char* module = nullptr;  // the VisModule record
+  VisModule* module = nullptr;
   std::string folder;
 };
 
@@ -46,34 +47,13 @@ void openDialog(Plugin& plugin, std::function<void(HWND)> body) {
   scenario = std::move(body);
   scenarioRuns = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 30, onTimer);
-  typedef void (*Config)(void*);
-  Config config;
-  std::memcpy(&config, plugin.module + 2340, sizeof config);
-  config(plugin.module);
+  plugin.module->config(plugin.module);
   KillTimer(nullptr, timer);
   CHECK_EQ(scenarioRuns, 1);
   CHECK(FindWindowA("#32770", kCaption) == nullptr);
 }
 
 std::string iniPath(const Plugin& plugin) { return plugin.folder + "\\plugin.ini"; }
-
-std::string readFile(const std::string& path) {
-  std::string text;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return "(missing)";
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  std::fclose(file);
-  return text;
-}
-
-void writeFile(const std::string& path, const char* text) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return;
-  std::fputs(text, file);
-  std::fclose(file);
-}
 
 // "key=value" lines of the plug-in's section, in file order.
 std::vector<std::string> sectionLines(const std::string& text) {
@@ -268,13 +248,11 @@ bool loadPlugin(Plugin& plugin) {
   DeleteFileA(iniPath(plugin).c_str());
   plugin.library = LoadLibraryA(dll.c_str());
   if (!plugin.library) return false;
-  typedef char* (*GetHeader)();
+  typedef VisHeader* (*GetHeader)();
   GetHeader getHeader = (GetHeader)(void*)GetProcAddress(plugin.library, "winampVisGetHeader");
   if (!getHeader) return false;
-  typedef char* (*GetModule)(int);
-  GetModule getModule;
-  std::memcpy(&getModule, getHeader() + 8, sizeof getModule);
-  plugin.module = getModule(0);
+  plugin.module = getHeader()->getModule(0);
+  if (!plugin.module) return false;
 
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = hostProc;
@@ -285,15 +263,13 @@ bool loadPlugin(Plugin& plugin) {
                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 640, 480, nullptr,
                               nullptr, windowClass.hInstance, nullptr);
   // As the host does: its main window and the DLL's instance.
-  std::memcpy(plugin.module + 4, &host, sizeof host);
-  std::memcpy(plugin.module + 8, &plugin.library, sizeof plugin.library);
-  return plugin.module != nullptr && host != nullptr;
+  plugin.module->parentWindow = host;
+  plugin.module->dllInstance = plugin.library;
+  return host != nullptr;
 }
 
 void unloadPlugin(Plugin& plugin) {
-  HWND host;
-  std::memcpy(&host, plugin.module + 4, sizeof host);
-  DestroyWindow(host);
+  DestroyWindow(plugin.module->parentWindow);
   FreeLibrary(plugin.library);
   DeleteFileA((plugin.folder + "\\vis_velmo.dll").c_str());
   DeleteFileA(iniPath(plugin).c_str());
@@ -308,10 +284,7 @@ int main(int argc, char** argv) {
   if (!plugin.module) return check::finish();
 
   if (argc > 1 && std::strcmp(argv[1], "show") == 0) {
-    typedef void (*Config)(void*);
-    Config config;
-    std::memcpy(&config, plugin.module + 2340, sizeof config);
-    config(plugin.module);
+    plugin.module->config(plugin.module);
     std::printf("%s", readFile(iniPath(plugin)).c_str());
     unloadPlugin(plugin);
     return 0;
@@ -321,8 +294,7 @@ int main(int argc, char** argv) {
 
   // No plugin.ini: every box checked; the disabled ones cannot be clicked;
   // OK creates the section with all eleven keys at 1, in write order.
-  HWND owner = nullptr;
-  std::memcpy(&owner, plugin.module + 4, sizeof owner);
+  HWND owner = plugin.module->parentWindow;
   openDialog(plugin, [&](HWND dialog) {
     CHECK(GetWindow(dialog, GW_OWNER) == owner);
     CHECK(!IsWindowEnabled(owner));

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "check.h"
+#include "support.h"
 #include "glide/include/glide.h"
 #include "glide/include/glideutl.h"
 #include "glide/include/velmo_glide.h"

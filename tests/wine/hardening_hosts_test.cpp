@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "check.h"
 #include "plugin/vis.h"
+#include "support.h"
 
 namespace {
 
@@ -26,18 +26,6 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return 83000;
   }
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// False once WM_QUIT has come by.
-bool pump() {
-  bool going = true;
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) going = false;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return going;
 }
 
 void say(const char* text) {
@@ -71,7 +59,7 @@ void render(int frames) {
     for (int c = 0; c < 2; ++c)
       for (int i = 0; i < 576; ++i) module->spectrumData[c][i] = (unsigned char)((i * 7 + frame * 13 + c) & 0xff);
     module->render(module);
-    pump();
+    pumpMessages();
   }
 }
 
@@ -99,7 +87,7 @@ int runCase(const char* name) {
     if (!popup) return 4;
     SendMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     if (IsWindow(popup)) return 5;
-    if (pump()) return 6;  // the quit message must be there
+    if (pumpMessages()) return 6;  // the quit message must be there
     say("escape closed the display and posted the quit message");
     render(10);
     say("render after escape returned");
@@ -113,7 +101,7 @@ int runCase(const char* name) {
     module->init(module);
     HANDLE thread = CreateThread(nullptr, 0, renderThread, nullptr, 0, nullptr);
     Sleep(100);  // busy for a while: the renderer waits on its first query
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 60000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) pump();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 60000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) pumpMessages();
     if (WaitForSingleObject(thread, 0) != WAIT_OBJECT_0) return 7;
     CloseHandle(thread);
     std::printf("100 frames rendered on another thread, %ld position queries answered\n", (long)positionQueries);
@@ -149,50 +137,12 @@ struct Outcome {
 Outcome runChild(const char* name) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string command = std::string("\"") + self + "\" --case " + name;
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd, writeEnd;
-  CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION process = {};
+  Child child;
   Outcome outcome = {-3, ""};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-    CloseHandle(readEnd);
-    CloseHandle(writeEnd);
-    return outcome;
+  if (child.start(std::string("\"") + self + "\" --case " + name)) {
+    outcome.status = child.finish(180000);
+    outcome.output = child.text;
   }
-  CloseHandle(writeEnd);
-  DWORD waited = 0;
-  for (;;) {
-    DWORD available = 0;
-    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-      char buffer[1024];
-      DWORD got = 0;
-      if (!ReadFile(readEnd, buffer, available < sizeof buffer ? available : sizeof buffer, &got, nullptr)) break;
-      outcome.output.append(buffer, got);
-    }
-    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;
-    waited += 50;
-    if (waited > 180000) {
-      TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, 5000);
-      break;
-    }
-  }
-  char buffer[1024];
-  DWORD got = 0;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) outcome.output.append(buffer, got);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  outcome.status = waited > 180000 ? -2 : (long)code;
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  CloseHandle(readEnd);
   std::printf("case %s: exit status %ld\n%s", name, outcome.status, outcome.output.c_str());
   return outcome;
 }

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "check.h"
+#include "support.h"
 
 namespace {
 
@@ -33,6 +33,11 @@ bool makeFolder(const char* tag, bool withFont) {
   return ok;
 }
 
+// The test host of the folder, run there.
+bool startHost(Child& child, const std::string& arguments, const char* environmentName = nullptr) {
+  return child.start("\"" + folder + "velmo_testhost.exe\" " + arguments, folder.c_str(), environmentName);
+}
+
 void removeFolder() {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
@@ -44,95 +49,17 @@ void removeFolder() {
   RemoveDirectoryA(folder.c_str());
 }
 
-struct Child {
-  PROCESS_INFORMATION process{};
-  HANDLE output = nullptr;  // read end of its standard output
-  std::string text;
+// A busy machine can be slow to show a window or a line: every wait ends as
+// soon as what it waits for is there, and has a generous deadline.
+const DWORD kDeadline = 180000;
 
-  bool start(const std::string& arguments, const char* environmentName = nullptr) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE writeEnd;
-    CreatePipe(&output, &writeEnd, &inherit, 0);
-    SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::string command = "\"" + folder + "velmo_testhost.exe\" " + arguments;
-    if (environmentName) SetEnvironmentVariableA(environmentName, "1");
-    BOOL ok = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                             folder.c_str(), &startup, &process);
-    if (environmentName) SetEnvironmentVariableA(environmentName, nullptr);
-    CloseHandle(writeEnd);
-    return ok != 0;
-  }
-
-  // Reads what the child has written so far, without blocking.
-  void drain() {
-    DWORD available = 0;
-    while (PeekNamedPipe(output, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-      char buffer[4096];
-      DWORD got = 0;
-      if (!ReadFile(output, buffer, available < sizeof buffer ? available : sizeof buffer, &got, nullptr) || got == 0) break;
-      text.append(buffer, got);
-    }
-  }
-
-  bool waitForText(const char* wanted, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-      drain();
-      if (text.find(wanted) != std::string::npos) return true;
-      if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
-        drain();
-        return text.find(wanted) != std::string::npos;
-      }
-    }
-    return false;
-  }
-
-  // The exit status, or -2 after killing a child that did not end in time.
-  long finish(DWORD timeoutMs) {
-    DWORD code = 0;
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-      drain();
-      if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;
-    }
-    drain();
-    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
-      TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, 5000);
-      code = (DWORD)-2;
-    } else {
-      GetExitCodeProcess(process.hProcess, &code);
-    }
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    CloseHandle(output);
-    return (long)code;
-  }
-};
-
-HWND waitForWindow(const char* title, DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    HWND window = FindWindowA(nullptr, title);
-    if (window) return window;
+HWND waitForWindow(const char* title) {
+  const DWORD start = GetTickCount();
+  do {
+    if (HWND window = FindWindowA(nullptr, title)) return window;
     Sleep(50);
-  }
+  } while (GetTickCount() - start < kDeadline);
   return nullptr;
-}
-
-std::string readFile(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string text;
-  char buffer[512];
-  DWORD got;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
 }
 
 const char kTracePath[] = "c:\\coords.txt";
@@ -160,10 +87,14 @@ void wholeRun() {
   }
   bool traceFree = deleteTrace();
   Child child;
-  CHECK(child.start("--dll vis_velmo.dll --frames 20 --position 605000"));
-  long status = child.finish(120000);
+  CHECK(startHost(child, "--dll vis_velmo.dll --frames 20 --position 605000"));
+  long status = child.finish(kDeadline);
   CHECK_EQ(status, 0L);
-  CHECK(child.text.find("layout: spectrumData 36, waveformData 1188, config 2340, userData 2356, size 2360") != std::string::npos);
+  const RecordLayout& at = kRecordLayout;
+  char layout[128];
+  std::snprintf(layout, sizeof layout, "layout: spectrumData %d, waveformData %d, config %d, userData %d, size %d",
+                at.spectrumData, at.waveformData, at.config, at.userData, at.moduleSize);
+  CHECK(child.text.find(layout) != std::string::npos);
   CHECK(child.text.find("init done, control word 0x007f") != std::string::npos);
   // One play-position query per frame.
   CHECK(child.text.find("rendered 20 frames, quit done, 20 position queries") != std::string::npos);
@@ -176,9 +107,9 @@ void wholeRun() {
 void keysReachTheHost() {
   if (!makeFolder("keys", true)) return;
   Child child;
-  CHECK(child.start("--dll vis_velmo.dll --frames 100000000"));
-  CHECK(child.waitForText("init done", 60000));
-  HWND popup = waitForWindow(kPopupTitle, 10000);
+  CHECK(startHost(child, "--dll vis_velmo.dll --frames 100000000"));
+  CHECK(child.waitForText("init done", kDeadline));
+  HWND popup = waitForWindow(kPopupTitle);
   CHECK(popup != nullptr);
   if (popup) {
     RECT box;
@@ -188,13 +119,13 @@ void keysReachTheHost() {
     PostMessageA(popup, WM_KEYDOWN, 'F', 0x00210001);
     PostMessageA(popup, WM_KEYUP, 'F', (LPARAM)0xC0210001);
     PostMessageA(popup, WM_KEYDOWN, VK_SPACE, 0x00390001);
-    CHECK(child.waitForText("host received key-up 70", 20000));
-    CHECK(child.waitForText("host received key-down 32", 20000));
+    CHECK(child.waitForText("host received key-up 70", kDeadline));
+    CHECK(child.waitForText("host received key-down 32", kDeadline));
     CHECK(child.text.find("host received key-down 70") == std::string::npos);
     PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   }
-  CHECK(child.waitForText("display closed by the plug-in", 20000));
-  CHECK_EQ(child.finish(30000), 0L);
+  CHECK(child.waitForText("display closed by the plug-in", kDeadline));
+  CHECK_EQ(child.finish(kDeadline), 0L);
   CHECK(child.text.find("host received key-down 27") == std::string::npos);
   removeFolder();
 }
@@ -210,8 +141,8 @@ void missingFontTexture() {
   if (!makeFolder("nofont", false)) return;
   bool traceFree = deleteTrace();
   Child child;
-  CHECK(child.start("--dll vis_velmo.dll --frames 5"));
-  HWND box = waitForWindow("An ERROR", 60000);
+  CHECK(startHost(child, "--dll vis_velmo.dll --frames 5"));
+  HWND box = waitForWindow("An ERROR");
   CHECK(box != nullptr);
   if (box) {
     std::string expected = "ERROR: Could not load texture: " + folder + "VelmoFont.3df";
@@ -221,7 +152,7 @@ void missingFontTexture() {
     CHECK(GetWindow(box, GW_OWNER) == FindWindowA(nullptr, kHostCaption));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
   }
-  CHECK_EQ(child.finish(30000), -1L);
+  CHECK_EQ(child.finish(kDeadline), -1L);
   CHECK(child.text.find("init done") == std::string::npos);
   if (traceFree) CHECK(readFile(kTracePath) == "<missing>");
   removeFolder();
@@ -230,8 +161,8 @@ void missingFontTexture() {
 void noBoard() {
   if (!makeFolder("noboard", true)) return;
   Child child;
-  CHECK(child.start("--dll vis_velmo.dll --frames 5", "VELMO_GLIDE_NO_BOARD"));
-  CHECK_EQ(child.finish(60000), 1L);
+  CHECK(startHost(child, "--dll vis_velmo.dll --frames 5", "VELMO_GLIDE_NO_BOARD"));
+  CHECK_EQ(child.finish(kDeadline), 1L);
   CHECK(child.text.find("init done") == std::string::npos);
   removeFolder();
 }

@@ -8,5 +8,4 @@ add_dependencies(scene_frames_test vis_velmo)
 if(TARGET velmo_textures)
   add_dependencies(scene_frames_test velmo_textures)
 endif()
-set_tests_properties(wine.scene_frames_test PROPERTIES
-  ENVIRONMENT "WINEDEBUG=-all;VELMO_GLIDE_WINDOW=0")
+set_property(TEST wine.scene_frames_test APPEND PROPERTY ENVIRONMENT VELMO_GLIDE_WINDOW=0)

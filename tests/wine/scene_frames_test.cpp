@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
 #include "plugin/vis.h"
+#include "support.h"
 #include "tests/scene/scene_input.h"
 
 namespace {
@@ -103,14 +103,6 @@ bool readPng(const std::string& path, Image* image) {
 LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_USER && wParam == 0 && lParam == 105) return 83000;
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void pumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
 }
 
 // A folder of its own per scene, with a copy of the plug-in under its own

@@ -2,7 +2,7 @@
 // precision: the plug-in's single precision, and the runtime's default.
 #include <float.h>
 
-#include "check.h"
+#include "support.h"
 #include "scene/geometry.h"
 
 namespace {

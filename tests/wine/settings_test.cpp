@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "check.h"
 #include "plugin/vis.h"
+#include "support.h"
 #include "settings/settings.h"
 
 namespace {
@@ -20,24 +20,6 @@ std::string iniPath;
 
 void setAll(unsigned char value) {
   for (unsigned char* flag : kFlags) *flag = value;
-}
-
-std::string readFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string text;
-  char buffer[512];
-  DWORD got;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD put;
-  WriteFile(file, text.data(), (DWORD)text.size(), &put, nullptr);
-  CloseHandle(file);
 }
 
 void missingFileKeepsFlags() {
@@ -130,19 +112,13 @@ int main(int argc, char** argv) {
     std::printf("cannot copy the test to %s\n", folder.c_str());
     return 1;
   }
-  std::string command = "\"" + copy + "\" --here";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process)) {
+  Child child;
+  if (!child.start("\"" + copy + "\" --here", folder.c_str())) {
     std::printf("cannot start %s\n", copy.c_str());
     return 1;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  const long status = child.finish(300000);
+  std::printf("%s", child.text.c_str());
   DeleteFileA(copy.c_str());
   DeleteFileA((folder + "plugin.ini").c_str());
   RemoveDirectoryA(folder.c_str());

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "plugin/vis.h"
+#include "tests/wine/support.h"
 
 namespace {
 
@@ -37,17 +38,6 @@ LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     std::fflush(stdout);
   }
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// Returns 0 when the plug-in's display has been closed (Escape).
-bool pumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) return false;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return true;
 }
 
 void fillSpectrum(VisModule* module, int frame) {

@@ -343,7 +343,14 @@ const display = {
     this.state = 'starting';
     overlay('');
     // The plug-in's init: its message box, if a texture fails, waits here.
-    await velmo.ccall('velmoPageStart', null, ['number', 'number'], [transport.rate, 2], { async: true });
+    const started = await velmo.ccall('velmoPageStart', 'number', ['number', 'number'], [transport.rate, 2],
+                                      { async: true });
+    if (!started) {
+      this.state = 'closed';
+      paint();
+      document.body.dataset.display = 'closed';
+      return;
+    }
     this.state = 'running';
     this.clockStart = performance.now();
     this.drawn = 0;
@@ -501,6 +508,7 @@ const pageHooks = {
     else transport.fill(first, count, out);
   },
   openFailed(why) { say('The plug-in cannot be loaded: ' + why, true); },
+  startFailed(why) { say(why + '; the music goes on without the picture.', true); },
 };
 
 // ---- keys ---------------------------------------------------------------------

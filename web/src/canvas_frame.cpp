@@ -1,5 +1,5 @@
 // Glide's 0x00RRGGBB frame to the canvas's RGBA bytes.
-#include "web/src/canvas_frame.h"
+#include "canvas_frame.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/frame.h"
+#include "output/frame.h"
 
 namespace velmo_page {
 

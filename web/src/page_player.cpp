@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "host/demo_track.h"
-#include "host/host_window.h"
-#include "host/spectrum.h"
-#include "host/vis_session.h"
-#include "web/src/builtin_plugin.h"
-#include "web/src/canvas_frame.h"
+#include "audio/demo_track.h"
+#include "audio/spectrum.h"
+#include "builtin_plugin.h"
+#include "canvas_frame.h"
+#include "vis/host_window.h"
+#include "vis/vis_session.h"
 
 namespace {
 
@@ -100,12 +100,17 @@ EMSCRIPTEN_KEEPALIVE int velmoPageOpen() {
 }
 
 // A display run (the plug-in's init). A texture it cannot load ends the page's
-// program after the plug-in's message box, as it ends Winamp.
-EMSCRIPTEN_KEEPALIVE void velmoPageStart(int sampleRate, int channels) {
-  if (!player || player->session.running()) return;
+// program after the plug-in's message box, as it ends Winamp. 0 when the
+// plug-in refuses to start: the page says why, and the music goes on without
+// the picture.
+EMSCRIPTEN_KEEPALIVE int velmoPageStart(int sampleRate, int channels) {
+  if (!player) return 0;
+  if (player->session.running()) return 1;
   player->sampleRate = sampleRate;
   player->channels = channels;
-  player->session.start(sampleRate, channels);
+  if (player->session.start(sampleRate, channels, &player->error)) return 1;
+  EM_ASM({ Module.velmoPage.startFailed(UTF8ToString($0)); }, player->error.c_str());
+  return 0;
 }
 
 // One frame at the moment `heardFrame` (in frames of the sound playing) with

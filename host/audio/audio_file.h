@@ -1,0 +1,14 @@
+// Audio files through libsndfile: WAV, FLAC, Ogg Vorbis, Opus, MP3, AIFF and
+// the other formats of Debian's build.
+#pragma once
+#include <memory>
+#include <string>
+#include "audio/audio_source.h"
+
+namespace velmo {
+
+// Opens `path`. On failure returns null and sets `error` to a sentence that
+// names the file and the reason (missing, unreadable, not audio).
+std::unique_ptr<AudioSource> openAudioFile(const std::string& path, std::string* error);
+
+}  // namespace velmo

@@ -1,0 +1,122 @@
+// The commands and options of velmo, through CLI11.
+#include "commands/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace velmo {
+namespace {
+
+// A time in seconds: a finite number, 0 or more, or more than 0 when zero
+// would do nothing. NaN and infinities are no time.
+CLI::Validator seconds(bool zeroAllowed) {
+  const std::string rule = zeroAllowed ? "a number of seconds, 0 or more" : "a number of seconds greater than 0";
+  return CLI::Validator(
+      [zeroAllowed, rule](std::string& text) -> std::string {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        const bool valid = end != text.c_str() && *end == 0 && std::isfinite(value) && value >= 0;
+        return valid && (zeroAllowed || value > 0) ? "" : text + " is not " + rule;
+      },
+      "");
+}
+
+CLI::App* addPlay(CLI::App& app, PlayJob& play) {
+  CLI::App* command = app.add_subcommand("play", "Show the picture in a window and play the files");
+  command->add_option("files", play.files, "Audio files (WAV, FLAC, Ogg Vorbis, Opus, MP3, AIFF, ...), played in order");
+  command->add_option("--scale", play.scale, "Render at 2, 3 or 4 times 640x480 for a sharp picture")->check(CLI::Range(1, 4));
+  command->add_flag("--fullscreen", play.fullscreen, "Start in fullscreen (F11 toggles)");
+  command->add_flag("--dither", play.dither, "The board's 16-bit dithered look");
+  command->add_flag("--mute", play.mute, "Picture only; no sound");
+  command->add_option("--seconds", play.maxSeconds, "Quit after this many seconds")->check(seconds(false));
+  command->footer("Keys: Escape closes the display (Enter reopens it), F/G move the platform, "
+                  "Z previous, X play, C or space pause, V stop, B next, left/right seek, "
+                  "up/down volume, F11 fullscreen, Q quit.");
+  return command;
+}
+
+CLI::App* addLive(CLI::App& app, PlayJob& live, bool& listDevices) {
+  CLI::App* command = app.add_subcommand("live", "Visualize live input (a microphone, or a monitor of what the desktop plays)");
+  command->add_option("--device", live.captureDevice, "Capture device name (see --list; default: the default input)");
+  command->add_flag("--list", listDevices, "List the capture devices and exit");
+  command->add_option("--scale", live.scale, "Render at 2, 3 or 4 times 640x480")->check(CLI::Range(1, 4));
+  command->add_flag("--fullscreen", live.fullscreen, "Start in fullscreen (F11 toggles)");
+  command->add_option("--seconds", live.maxSeconds, "Quit after this many seconds")->check(seconds(false));
+  return command;
+}
+
+CLI::App* addRender(CLI::App& app, RenderJob& render, bool& quiet) {
+  CLI::App* command = app.add_subcommand("render", "Render to a video file (H.264 + AAC) or to PNG frames, faster than real time");
+  command->add_option("file", render.input, "Audio file (default: the demo track)");
+  command->add_option("-o,--output", render.output, "Video file (.mp4, .mkv, .mov), or a folder for PNG frames")->required();
+  command->add_option("--fps", render.fps, "Frames per second (the plug-in is made for 75)")->check(CLI::Range(1, 240))->capture_default_str();
+  command->add_option("--scale", render.scale, "Render at 2, 3 or 4 times 640x480")->check(CLI::Range(1, 4))->capture_default_str();
+  command->add_option("--seconds", render.maxSeconds, "Render only the first SECONDS")->check(seconds(false));
+  command->add_flag("--dither", render.dither, "The board's 16-bit dithered look");
+  command->add_option("--preset", render.preset, "x264 preset: ultrafast ... veryslow")->capture_default_str();
+  command->add_flag("-q,--quiet", quiet, "No progress bar");
+  return command;
+}
+
+CLI::App* addSnapshot(CLI::App& app, RenderJob& snapshot, bool& quiet) {
+  CLI::App* command = app.add_subcommand("snapshot", "Write the picture at one moment of a track as a PNG");
+  command->add_option("file", snapshot.input, "Audio file (default: the demo track)");
+  command->add_option("--at", snapshot.snapshotAt, "Moment in seconds")->required()->check(seconds(true));
+  command->add_option("-o,--output", snapshot.output, "PNG file to write")->required();
+  command->add_option("--scale", snapshot.scale, "Render at 2, 3 or 4 times 640x480")->check(CLI::Range(1, 4));
+  command->add_option("--fps", snapshot.fps, "Frames per second of the run up to the moment")->check(CLI::Range(1, 240));
+  command->add_flag("--dither", snapshot.dither, "The board's 16-bit dithered look");
+  command->add_flag("-q,--quiet", quiet, "No progress bar");
+  return command;
+}
+
+}  // namespace
+
+int parseCommandLine(int argc, char** argv, CommandLine* line) {
+  CLI::App app{"velmo: runs a Winamp visualization plug-in on music, in a window or to a video.\n"
+               "With no file, plays the built-in demo track."};
+  app.set_version_flag("--version", "velmo 0.1");
+  app.add_option("--plugin", line->pluginPath, "The vis plug-in to load (default: vis_velmo.so beside velmo)");
+  app.add_flag("--verbose", line->verbose, "Also show what the audio and video libraries report");
+  app.require_subcommand(0, 1);
+  // `velmo FILE...` is `velmo play FILE...`.
+  std::vector<std::string> bareFiles;
+  app.add_option("files", bareFiles, "Audio files to play (as 'velmo play FILE...')");
+
+  PlayJob live;
+  live.live = true;
+  RenderJob snapshot;
+  bool listDevices = false, quiet = false, snapshotQuiet = false;
+  CLI::App* playCommand = addPlay(app, line->play);
+  CLI::App* liveCommand = addLive(app, live, listDevices);
+  CLI::App* renderCommand = addRender(app, line->render, quiet);
+  CLI::App* snapshotCommand = addSnapshot(app, snapshot, snapshotQuiet);
+  CLI::App* configCommand = app.add_subcommand("config", "Open the plug-in's configuration dialog");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
+  }
+
+  if (*renderCommand) {
+    line->command = Command::Render;
+    line->render.progress = !quiet;
+  } else if (*snapshotCommand) {
+    line->command = Command::Snapshot;
+    line->render = snapshot;
+    line->render.progress = !snapshotQuiet;
+  } else if (*configCommand) {
+    line->command = Command::Config;
+  } else if (*liveCommand) {
+    line->command = listDevices ? Command::ListCaptureDevices : Command::Live;
+    line->play = live;
+  } else {
+    line->command = Command::Play;
+    if (!*playCommand) line->play.files = bareFiles;
+  }
+  return -1;
+}
+
+}  // namespace velmo

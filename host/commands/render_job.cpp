@@ -1,0 +1,133 @@
+// Headless rendering to video, PNG frames or a snapshot.
+#include "commands/render_job.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+
+#include "audio/audio_file.h"
+#include "audio/audio_pump.h"
+#include "audio/demo_track.h"
+#include "commands/render_output.h"
+#include "commands/render_timing.h"
+#include "commands/report.h"
+#include "output/progress_bar.h"
+#include "vis/vis_picture.h"
+
+namespace velmo {
+namespace {
+
+// The file to render, or the demo track; null, with `error`, when it cannot
+// be read or holds no audio.
+std::unique_ptr<AudioSource> openTrack(const RenderJob& job, std::string* error) {
+  std::unique_ptr<AudioSource> source = job.input.empty() ? openDemoTrack() : openAudioFile(job.input, error);
+  if (source && source->frameCount() == 0) {
+    *error = (job.input.empty() ? "the demo" : job.input) + ": holds no audio";
+    return nullptr;
+  }
+  return source;
+}
+
+// One render: the track read ahead of the frames, the plug-in drawing each
+// frame from the spectrum at the frame's moment, and its pictures and the
+// track's sound going to the output.
+class RenderRun {
+ public:
+  RenderRun(const RenderJob& job, AudioSource* source, const RenderTiming& timing, RenderOutput* output)
+      : job_(job),
+        source_(source),
+        timing_(timing),
+        output_(output),
+        pump_(source, [this](const float* block, size_t frames) {
+          return output_->addAudio(block, source_->channels(), frames);
+        }) {}
+
+  // Loads the plug-in and opens the output. False with `error`.
+  bool open(std::string* error) {
+    // The play position the plug-in asks for is the time of the frame drawn.
+    controls_.positionMs = 0;
+    controls_.state = 1;
+    controls_.lengthSeconds = timing_.seconds >= 0 && timing_.seconds < INT_MAX ? static_cast<int>(timing_.seconds) : -1;
+    if (!picture_.open(job_.pluginPath, job_.scale, job_.dither, &controls_, error)) return false;
+    const TrackInfo& info = source_->info();
+    picture_.session().setCaption(hostCaption(1, info.artist, info.title));
+    if (!output_->open(source_->sampleRate(), timing_.audioTotal, timing_.frameTotal - 1, error)) return false;
+    picture_.session().onFrame([this](const Frame& frame) { output_->addFrame(frame, frameIndex_); });
+    return true;
+  }
+
+  bool start(std::string* error) { return picture_.session().start(source_->sampleRate(), source_->channels(), error); }
+
+  // Draws frame after frame until the length is reached, the track ends
+  // (a file cut short ends before the length its header gives) or the
+  // output fails.
+  void drawFrames(ProgressBar* bar) {
+    const int rate = source_->sampleRate();
+    for (frameIndex_ = 0; timing_.frameTotal < 0 || frameIndex_ < timing_.frameTotal; ++frameIndex_) {
+      const int64_t moment = frameMoment(frameIndex_, rate, job_.fps);
+      pump_.readUpTo(moment + kSpectrumWindow / 2);
+      // No frame past the sound read, but a snapshot may sit at its very end.
+      const int64_t end = pump_.history().end();
+      if (pump_.ended() && (moment > end || (moment == end && output_->kind() != OutputKind::Snapshot))) break;
+      controls_.positionMs = framePositionMs(frameIndex_, job_.fps);
+      picture_.renderAt(pump_.history(), moment);
+      picture_.session().pumpMessages();
+      if (!output_->error().empty()) break;
+      bar->update(frameIndex_ + 1);
+    }
+  }
+  int64_t framesDrawn() const { return frameIndex_; }
+  // The length of the track as read so far.
+  double secondsRead() const { return static_cast<double>(pump_.history().end()) / source_->sampleRate(); }
+
+  // Quits the plug-in; a video gets the rest of its sound and its trailer.
+  bool finish() {
+    picture_.session().stop();
+    if (output_->error().empty() && output_->kind() == OutputKind::Video) {
+      pump_.readUpTo(timing_.audioTotal >= 0 ? timing_.audioTotal : INT64_MAX);
+    }
+    return output_->finish();
+  }
+
+ private:
+  const RenderJob& job_;
+  AudioSource* source_;
+  const RenderTiming& timing_;
+  RenderOutput* output_;
+  FixedControls controls_;
+  VisPicture picture_;
+  AudioPump pump_;
+  int64_t frameIndex_ = 0;
+};
+
+}  // namespace
+
+int runRenderJob(const RenderJob& job) {
+  std::string error;
+  RenderOutput output(job, chooseOutputKind(job));
+  if (!output.check(&error)) return fail(error);
+  std::unique_ptr<AudioSource> source = openTrack(job, &error);
+  if (!source) return fail(error);
+  RenderTiming timing;
+  if (!planRenderTiming(job, source->frameCount(), source->sampleRate(), &timing, &error)) return fail(error);
+
+  RenderRun run(job, source.get(), timing, &output);
+  if (!run.open(&error)) return fail(error);
+  if (!run.start(&error)) {
+    output.abandon();
+    return fail(error);
+  }
+  ProgressBar bar(job.progress && isatty(STDERR_FILENO), timing.frameTotal, job.fps);
+  run.drawFrames(&bar);
+  bar.finish();
+  if (!run.finish()) return fail(output.abandon());
+  if (output.kind() == OutputKind::Snapshot && !output.snapshotWritten()) {
+    return fail(momentBeyondTheEnd(job.snapshotAt, run.secondsRead()));
+  }
+  output.reportDone(run.framesDrawn());
+  return 0;
+}
+
+}  // namespace velmo

@@ -1,0 +1,128 @@
+// Frames and sound into a video file, PNG frames or a snapshot.
+#include "commands/render_output.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "audio/pcm_history.h"
+#include "commands/report.h"
+#include "output/png_writer.h"
+
+namespace velmo {
+namespace {
+
+bool isFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The same file, however named (links, hard links, "./").
+bool sameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+// What the AAC encoder refuses (NaN, far out of range) would end the render;
+// the spectrum has already read such samples as 0 or full scale.
+void keepInRange(float* samples, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const float sample = samples[i];
+    samples[i] = std::isnan(sample) ? 0.0f : std::clamp(sample, -1.0f, 1.0f);
+  }
+}
+
+}  // namespace
+
+OutputKind chooseOutputKind(const RenderJob& job) {
+  if (job.snapshotAt >= 0) return OutputKind::Snapshot;
+  if (isFolder(job.output) || (!job.output.empty() && job.output.back() == '/')) return OutputKind::PngFolder;
+  return OutputKind::Video;
+}
+
+RenderOutput::RenderOutput(const RenderJob& job, OutputKind kind) : job_(job), kind_(kind) {}
+
+bool RenderOutput::check(std::string* error) const {
+  if (!job_.input.empty() && sameFile(job_.input, job_.output)) {
+    *error = job_.output + ": is the file being read; name another output";
+    return false;
+  }
+  return kind_ != OutputKind::Video || videoFormatUsable(job_.output, error);
+}
+
+bool RenderOutput::open(int sampleRate, int64_t audioFrames, int64_t lastFrame, std::string* error) {
+  audioLimit_ = audioFrames;
+  snapshotFrame_ = lastFrame;
+  if (kind_ == OutputKind::PngFolder) {
+    if (isFolder(job_.output) || mkdir(job_.output.c_str(), 0777) == 0) return true;
+    *error = job_.output + ": cannot create the folder (" + std::strerror(errno) + ")";
+    return false;
+  }
+  if (kind_ != OutputKind::Video) return true;
+  if (!videoFile_.create(job_.output, error)) return false;
+  VideoSettings settings;
+  settings.width = 640 * job_.scale;
+  settings.height = 480 * job_.scale;
+  settings.fps = job_.fps;
+  settings.sampleRate = sampleRate;
+  settings.preset = job_.preset;
+  return encoder_.open(job_.output, videoFile_.path(), settings, error);
+}
+
+void RenderOutput::addFrame(const Frame& frame, int64_t index) {
+  if (!error_.empty()) return;
+  switch (kind_) {
+    case OutputKind::Video:
+      encoder_.addFrame(frame.pixels, frame.stride, &error_);
+      break;
+    case OutputKind::PngFolder: {
+      char name[32];
+      std::snprintf(name, sizeof name, "/frame%06lld.png", static_cast<long long>(index));
+      writePng(job_.output + name, frame, &error_);
+      break;
+    }
+    case OutputKind::Snapshot:
+      if (index == snapshotFrame_) snapshotWritten_ = writePng(job_.output, frame, &error_);
+      break;
+  }
+}
+
+bool RenderOutput::addAudio(const float* interleaved, int channels, size_t frames) {
+  if (kind_ != OutputKind::Video) return true;
+  size_t keep = frames;
+  if (audioLimit_ >= 0) {
+    keep = static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(frames, audioLimit_ - audioKept_)));
+  }
+  stereo_.resize(2 * keep);
+  toStereo(interleaved, channels, keep, stereo_.data());
+  keepInRange(stereo_.data(), stereo_.size());
+  if (keep && !encoder_.addAudio(stereo_.data(), keep, &error_)) return false;
+  audioKept_ += static_cast<int64_t>(keep);
+  return true;
+}
+
+bool RenderOutput::finish() {
+  if (error_.empty() && kind_ == OutputKind::Video && encoder_.finish(&error_)) videoFile_.commit(&error_);
+  return error_.empty();
+}
+
+std::string RenderOutput::abandon() {
+  if (kind_ != OutputKind::Video) return error_;
+  videoFile_.abandon();
+  return error_.empty() ? error_ : error_ + "; no video was written";
+}
+
+void RenderOutput::reportDone(int64_t frames) const {
+  if (kind_ == OutputKind::Video) {
+    say("wrote " + job_.output + " (" + std::to_string(frames) + " frames)");
+  } else if (kind_ == OutputKind::PngFolder) {
+    say("wrote " + std::to_string(frames) + " frames to " + job_.output);
+  }
+}
+
+}  // namespace velmo

@@ -1,0 +1,70 @@
+// Where a render's pictures go: a video file with the track's sound, a
+// folder of numbered PNG frames, or one PNG at the snapshot's moment.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "commands/render_job.h"
+#include "output/atomic_file.h"
+#include "output/frame.h"
+#include "output/video_encoder.h"
+
+namespace velmo {
+
+enum class OutputKind { Video, PngFolder, Snapshot };
+
+// A snapshot when --at is given; PNG frames when the output is a folder or
+// ends in '/'; else a video file.
+OutputKind chooseOutputKind(const RenderJob& job);
+
+class RenderOutput {
+ public:
+  RenderOutput(const RenderJob& job, OutputKind kind);
+  OutputKind kind() const { return kind_; }
+
+  // Before anything is opened: refuses a video name whose container cannot
+  // hold H.264 with AAC, and an output that is the input itself (also
+  // through links). False with `error`.
+  bool check(std::string* error) const;
+  // Makes the PNG folder when it is missing, or starts the video (under a
+  // temporary name, see AtomicFile) for the job's picture size and stereo
+  // sound at `sampleRate`, of which it keeps `audioFrames` frames (-1: all
+  // it gets). The snapshot is frame `lastFrame` (-1: none, the moment lies
+  // beyond any length). False with `error`.
+  bool open(int sampleRate, int64_t audioFrames, int64_t lastFrame, std::string* error);
+
+  // Frame `index` of the run (a snapshot keeps only its own).
+  void addFrame(const Frame& frame, int64_t index);
+  // Sound as read from the track, `channels` interleaved; a video keeps it.
+  // False once a write has failed.
+  bool addAudio(const float* interleaved, int channels, size_t frames);
+  // Writes what a video still holds and puts it in the output's place.
+  // False once a write has failed.
+  bool finish();
+
+  // The first write that failed (the render stops there), or empty.
+  const std::string& error() const { return error_; }
+  // After a failure: removes the unfinished video (a file that was there
+  // before stays as it was) and returns the message for the user.
+  std::string abandon();
+  // Whether a snapshot found its frame.
+  bool snapshotWritten() const { return snapshotWritten_; }
+  // "wrote FILE (N frames)" or "wrote N frames to FOLDER"; a snapshot is quiet.
+  void reportDone(int64_t frames) const;
+
+ private:
+  const RenderJob& job_;
+  OutputKind kind_;
+  AtomicFile videoFile_;
+  VideoEncoder encoder_;
+  std::vector<float> stereo_;
+  int64_t audioLimit_ = -1;
+  int64_t audioKept_ = 0;
+  int64_t snapshotFrame_ = -1;
+  bool snapshotWritten_ = false;
+  std::string error_;
+};
+
+}  // namespace velmo

@@ -1,0 +1,52 @@
+// Length and frame count of a render.
+#include "commands/render_timing.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace velmo {
+namespace {
+
+// No source holds this much (some thirty years); a time past it bounds
+// nothing, and counted in frames it would no longer fit.
+constexpr double kLongestSeconds = 1e9;
+
+}  // namespace
+
+std::string secondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", seconds);
+  return text;
+}
+
+std::string momentBeyondTheEnd(double moment, double trackSeconds) {
+  return "--at " + secondsText(moment) + " lies beyond the end of the track (" + secondsText(trackSeconds) + ")";
+}
+
+bool planRenderTiming(const RenderJob& job, int64_t trackFrames, int sampleRate, RenderTiming* timing,
+                      std::string* error) {
+  double seconds = trackFrames >= 0 ? static_cast<double>(trackFrames) / sampleRate : -1;
+  if (job.maxSeconds > 0 && job.maxSeconds < kLongestSeconds && (seconds < 0 || job.maxSeconds < seconds)) {
+    seconds = job.maxSeconds;
+  }
+  const bool snapshot = job.snapshotAt >= 0;
+  if (snapshot) {
+    if (seconds >= 0 && job.snapshotAt > seconds) {
+      *error = momentBeyondTheEnd(job.snapshotAt, seconds);
+      return false;
+    }
+    seconds = job.snapshotAt < kLongestSeconds ? job.snapshotAt : -1;
+  }
+  timing->seconds = seconds;
+  if (seconds < 0) {
+    timing->frameTotal = -1;
+  } else if (snapshot) {
+    timing->frameTotal = static_cast<int64_t>(std::floor(seconds * job.fps)) + 1;
+  } else {
+    timing->frameTotal = static_cast<int64_t>(std::ceil(seconds * job.fps - 1e-6));
+  }
+  timing->audioTotal = seconds >= 0 ? std::llround(seconds * sampleRate) : -1;
+  return true;
+}
+
+}  // namespace velmo
