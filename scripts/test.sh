@@ -69,7 +69,8 @@ run_ctest tsan || status=1
 # The browser tests skip themselves (exit 77) when Chromium or its driver is
 # missing; ctest shows no reason for a skip, so it is said here.
 web_missing=
-[ -x /usr/bin/chromium ] || web_missing="no Chromium at /usr/bin/chromium"
+chromium=${VELMO_CHROMIUM:-/usr/bin/chromium}  # as tests/web/support.mjs reads it
+[ -x "$chromium" ] || web_missing="no Chromium at $chromium"
 [ -d tests/web/node_modules/playwright-core ] || web_missing="${web_missing:+$web_missing; }no playwright-core in tests/web/node_modules"
 if [ -n "$web_missing" ]; then
   echo "== web: the browser tests are skipped: $web_missing (scripts/setup.sh installs both)"
