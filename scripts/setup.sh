@@ -15,7 +15,7 @@ packages=(
   # player and platform layer
   libsdl2-dev libsndfile1-dev libmpg123-dev libfftw3-dev libpng-dev libgtk-3-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
-  libcli11-dev ffmpeg
+  libcli11-dev ffmpeg libeigen3-dev
   # texture generation at build time (font rendering)
   libfreetype-dev fonts-dejavu-core
   # packages: the .deb (CPack's dependency list, the manual page) and the
@@ -25,7 +25,25 @@ packages=(
   frozen-bubble-data
   # Mesa's off-screen llvmpipe: the peer of bench/replay (no test needs it)
   libosmesa6-dev
+  # the web page (emscripten) and its tests in a real browser
+  emscripten chromium
 )
+
+# The browser tests' driver, pinned in tests/web/package-lock.json; it
+# drives Debian's chromium and downloads no browser of its own.
+install_npm_packages() {
+  local folder
+  folder="$(dirname "$0")/../tests/web"
+  local wanted installed
+  wanted=$(sed -n 's/.*"playwright-core": "\(.*\)".*/\1/p' "$folder/package.json")
+  installed=$(sed -n 's/.*"version": "\(.*\)".*/\1/p' "$folder/node_modules/playwright-core/package.json" 2>/dev/null || true)
+  [ "$wanted" = "$installed" ] && return 0
+  echo "setup.sh: installing the browser tests' npm packages (tests/web)"
+  npm ci --prefix "$folder" --no-audit --no-fund >/tmp/velmo-setup-npm.log 2>&1 || {
+    tail -n 20 /tmp/velmo-setup-npm.log >&2
+    echo "setup.sh: npm ci failed; the browser tests will be skipped" >&2
+  }
+}
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "setup.sh: run as root (it installs Debian packages)" >&2
@@ -43,6 +61,7 @@ done
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup.sh: all packages present"
+  install_npm_packages
   exit 0
 fi
 
@@ -54,4 +73,5 @@ apt-get install -y -qq --no-install-recommends "${missing[@]}" >/tmp/velmo-setup
   echo "setup.sh: apt-get install failed (full log: /tmp/velmo-setup-apt.log)" >&2
   exit 1
 }
+install_npm_packages
 echo "setup.sh: done"

@@ -7,6 +7,8 @@
 #             its programs (wine.*) under Wine on a virtual X display where this machine
 #             runs 32-bit programs, and counted as skipped, with the reason, where not
 #   win64     the 64-bit Windows build, its programs under wine64 on a virtual X display
+#   web       the WebAssembly page, its tests in headless Chromium; without the browser
+#             or its npm driver they are counted as skipped, and the reason is given
 #   fuzz      a short, bounded libFuzzer pass over every fuzz target
 # The native and Windows suites include the checks of the packages made from
 # their builds (tests/packages: the .deb, the Windows zips).
@@ -59,11 +61,23 @@ build sanitize
 build tsan
 build win32
 build win64
+build web
 
 status=0
 run_ctest native || status=1
 run_ctest sanitize || status=1
 run_ctest tsan || status=1
+
+# The browser tests skip themselves (exit 77) when Chromium or its driver is
+# missing; ctest shows no reason for a skip, so it is said here.
+web_missing=
+chromium=${VELMO_CHROMIUM:-/usr/bin/chromium}  # as tests/web/support.mjs reads it
+[ -x "$chromium" ] || web_missing="no Chromium at $chromium"
+[ -d tests/web/node_modules/playwright-core ] || web_missing="${web_missing:+$web_missing; }no playwright-core in tests/web/node_modules"
+if [ -n "$web_missing" ]; then
+  echo "== web: the browser tests are skipped: $web_missing (scripts/setup.sh installs both)"
+fi
+run_ctest web || status=1
 
 export WINEDEBUG=-all
 probe=${VELMO_I386_PROBE:-/usr/lib/wine/wine}

@@ -47,7 +47,7 @@ struct Settings {
   bool noBoard = false;
   bool strictAux = false;  // honour "no aux buffer" literally: no depth test
   bool referencePath = false;  // always the reference pixel path (for tests)
-  bool noAvx2 = false;         // the portable fast path even where AVX2 is present
+  bool noAvx2 = false;         // the portable fast path even where a vector kernel is present
   bool noAvx512 = false;       // at most the AVX2 kernel even where AVX-512 is present
   int threads = 0;             // drawing threads; 0: one per processor
   int tileWidth = 0, tileHeight = 0;  // screen tile in pixels; 0: our choice

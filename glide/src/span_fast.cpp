@@ -99,6 +99,9 @@ const Kernel *chooseFastKernel(const DrawState &state, const Settings &settings)
 #if defined(VELMO_GLIDE_AVX2)
   if (cpuHasAvx2()) return avx2Kernel(fastKernelVariant(state));
 #endif
+#if defined(VELMO_GLIDE_SIMD128)
+  return simd128Kernel(fastKernelVariant(state));
+#endif
   return &kPortableKernel;
 }
 

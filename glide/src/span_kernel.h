@@ -1,8 +1,9 @@
 // The fast pixel path a vector of pixels at a time, written once for every
-// vector width: V is Avx2 (8 pixels, simd_avx2.h) or Avx512 (16 pixels,
-// simd_avx512.h). Every step repeats the portable path's single-precision
-// arithmetic in the same order, without fused multiply-add, so the pixels
-// are identical whatever the width.
+// vector width: V is Avx2 (8 pixels, simd_avx2.h), Avx512 (16 pixels,
+// simd_avx512.h) or Simd128 (4 pixels, WebAssembly, simd_simd128.h). Every
+// step repeats the portable path's single-precision arithmetic in the same
+// order, without fused multiply-add, so the pixels are identical whatever
+// the width.
 //
 // Included by one source file per instruction set, after its simd_*.h.
 // Everything here has internal linkage and calls no inline function of the
@@ -51,9 +52,9 @@ typename V::I wDepthLanes(typename V::F oow, typename V::F w) {
   const I exponent = V::sub32(V::template shiftRight<23>(wBits), V::set1i(127));
   I value = V::or32(V::template shiftLeft<12>(exponent),
                     V::and32(V::template shiftRight<11>(wBits), V::set1i(0xFFF)));
-  value = V::select(V::template compare<_CMP_NGT_UQ>(w, V::set1(1.0f)), V::set1i(0), value);
-  value = V::select(V::template compare<_CMP_NLT_UQ>(w, V::set1(65536.0f)), V::set1i(0xFFFF), value);
-  return V::select(V::template compare<_CMP_NGT_UQ>(oow, V::set1(0.0f)), V::set1i(0xFFFF), value);
+  value = V::select(V::template compare<kNotGreater>(w, V::set1(1.0f)), V::set1i(0), value);
+  value = V::select(V::template compare<kNotLess>(w, V::set1(65536.0f)), V::set1i(0xFFFF), value);
+  return V::select(V::template compare<kNotGreater>(oow, V::set1(0.0f)), V::set1i(0xFFFF), value);
 }
 
 template <class V>
@@ -76,7 +77,7 @@ typename V::I toFixedLanes(typename V::F texels) {
   using F = typename V::F;
   const F limit = V::set1(1073741824.0f), lowest = V::set1(-1073741824.0f);
   F scaled = V::mul(texels, V::set1(256.0f));
-  scaled = V::select(V::template compare<_CMP_GT_OQ>(scaled, lowest), scaled, lowest);
+  scaled = V::select(V::template compare<kGreater>(scaled, lowest), scaled, lowest);
   scaled = V::min(scaled, limit);
   return V::truncate(V::floor(scaled));
 }
@@ -127,8 +128,8 @@ __attribute__((always_inline)) inline typename V::I levelLanes(const Triangle &t
                               V::set1i(126));
   const I last = V::set1i(m.levelCount - 1);
   I level = V::template shiftRightSigned<1>(exponent);
-  level = V::select(V::template compare<_CMP_GT_OQ>(rho2, V::set1(1e30f)), last, level);
-  level = V::select(V::template compare<_CMP_NGE_UQ>(rho2, V::set1(1.0f)), V::set1i(0), level);
+  level = V::select(V::template compare<kGreater>(rho2, V::set1(1e30f)), last, level);
+  level = V::select(V::template compare<kNotGreaterOrEqual>(rho2, V::set1(1.0f)), V::set1i(0), level);
   return V::min32(V::max32(level, V::set1i(0)), last);
 }
 
@@ -294,7 +295,7 @@ __attribute__((always_inline)) inline typename V::I combineColour(const Texel<V>
 template <class V>
 __attribute__((always_inline)) inline typename V::I iteratedAlpha(typename V::F av) {
   const typename V::I alpha = V::truncate(V::min(av, V::set1(255.0f)));
-  return V::select(V::template compare<_CMP_GT_OQ>(av, V::set1(0.0f)), alpha, V::set1i(0));
+  return V::select(V::template compare<kGreater>(av, V::set1(0.0f)), alpha, V::set1i(0));
 }
 
 // Chroma key stage: lanes whose texel colour is the key drop out.
@@ -357,7 +358,7 @@ __attribute__((always_inline)) inline void shadePixels(const Triangle &tri, cons
   }
   const F s = V::mul(alongLanes<V>(lanes.sow0, V::set1(tri.sow.stepX), index), w);
   const F zero = V::set1(0.0f);
-  const auto sFinite = V::template compare<_CMP_EQ_OQ>(V::sub(s, s), zero);
+  const auto sFinite = V::template compare<kEqual>(V::sub(s, s), zero);
 
   Texel<V> texel;
   if (kAlong == Along::row) {
@@ -374,7 +375,7 @@ __attribute__((always_inline)) inline void shadePixels(const Triangle &tri, cons
       // Where oow does not change along x or y, the level depends on w alone
       // wherever s and t are finite (their products with the zero steps
       // vanish), so a span's level is worked out once.
-      const auto finite = V::both(sFinite, V::template compare<_CMP_EQ_OQ>(V::sub(t, t), zero));
+      const auto finite = V::both(sFinite, V::template compare<kEqual>(V::sub(t, t), zero));
       level = span.constantLevel && V::every(finite) ? span.level : levelLanes<V>(tri, m, s, t, w, tpu);
     }
     const LevelShape<V> shape = levelShape<V>(m, level);

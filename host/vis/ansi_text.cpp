@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace velmo {
@@ -41,6 +42,19 @@ class Converter {
     return size - left;
   }
 
+  // Converts [in, in + size) as one piece; false, adding nothing, when a
+  // character in it has no equivalent.
+  bool convertWhole(const char* in, size_t size, std::string* out) {
+    char buffer[16];
+    char* source = const_cast<char*>(in);
+    char* target = buffer;
+    size_t left = size, room = sizeof buffer;
+    // Above zero: characters replaced by the library's own mark.
+    if (iconv(handle_, &source, &left, &target, &room) != 0 || left != 0) return false;
+    out->append(buffer, static_cast<size_t>(target - buffer));
+    return true;
+  }
+
  private:
   iconv_t handle_;
 };
@@ -53,14 +67,13 @@ std::string toWindows1252(const std::string& text) {
   if (check.usable() && check.convert(text.data(), text.size(), &ignored) != text.size()) return text;
   Converter toAnsi("WINDOWS-1252", "UTF-8");
   if (!toAnsi.usable()) return text;
+  // A character at a time: glibc refuses one the set lacks, musl (the web
+  // page's C library) writes '*' for it; either way it becomes '?'.
   std::string result;
-  size_t at = 0;
-  while (at < text.size()) {
-    at += toAnsi.convert(text.data() + at, text.size() - at, &result);
-    if (at < text.size()) {
-      result += '?';
-      at += sequenceLength(static_cast<unsigned char>(text[at]));
-    }
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = std::min(sequenceLength(static_cast<unsigned char>(text[at])), text.size() - at);
+    if (!toAnsi.convertWhole(text.data() + at, length, &result)) result += '?';
+    at += length;
   }
   return result;
 }

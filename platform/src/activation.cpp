@@ -75,9 +75,9 @@ HWND activateWindow(HWND window) {
   return old;
 }
 
-void releaseActivation(HWND window) {
+bool releaseActivation(HWND window) {
   auto queue = queueOfWindow(window);
-  if (!queue) return;
+  if (!queue) return false;
   HWND focus, active;
   {
     std::lock_guard<std::recursive_mutex> lock(registryMutex());
@@ -86,9 +86,10 @@ void releaseActivation(HWND window) {
   }
   if (active == window) {
     deactivate(*queue);
-  } else if (isSelfOrDescendant(window, focus)) {
-    changeFocus(*queue, nullptr);
+    return true;
   }
+  if (isSelfOrDescendant(window, focus)) changeFocus(*queue, nullptr);
+  return false;
 }
 
 void forgetFocusAndActivation(HWND window) {
@@ -114,8 +115,6 @@ extern "C" BOOL ShowWindow(HWND window, int command) {
     wasVisible = found->visible;
     owner = found->owner;
   }
-  auto queue = queueOf(found->threadId);
-
   if (command == SW_HIDE) {
     if (!wasVisible) return FALSE;
     SendMessageA(window, WM_SHOWWINDOW, FALSE, 0);
@@ -123,19 +122,8 @@ extern "C" BOOL ShowWindow(HWND window, int command) {
       std::lock_guard<std::recursive_mutex> lock(registryMutex());
       found->visible = false;
     }
-    if (!queue) return TRUE;
-    HWND focus, active;
-    {
-      std::lock_guard<std::recursive_mutex> lock(registryMutex());
-      focus = queue->focus;
-      active = queue->active;
-    }
-    if (active == window) {
-      deactivate(*queue);
-      if (owner && IsWindowVisible(owner)) activateWindow(owner);
-    } else if (isSelfOrDescendant(window, focus)) {
-      changeFocus(*queue, nullptr);
-    }
+    // A hidden active window hands the activation on to its owner.
+    if (releaseActivation(window) && owner && IsWindowVisible(owner)) activateWindow(owner);
     return TRUE;
   }
 

@@ -10,9 +10,10 @@ namespace velmo_win32 {
 // to the window losing activation and then to the one gaining it.
 HWND activateWindow(HWND window);
 
-// Takes activation and focus away from a window about to be destroyed, with
-// the messages Win32 sends then (WM_ACTIVATE inactive, WM_KILLFOCUS).
-void releaseActivation(HWND window);
+// Takes activation and focus away from a window being hidden or destroyed,
+// with the messages Win32 sends then (WM_ACTIVATE inactive, WM_KILLFOCUS).
+// Returns whether the window was the active one.
+bool releaseActivation(HWND window);
 
 // Clears focus and activation that rest on a window being destroyed,
 // without messages: the window is past hearing them.

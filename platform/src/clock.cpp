@@ -1,8 +1,5 @@
-// Sleep, the millisecond tick count and thread identities.
+// Sleep and the millisecond tick count (thread identities: thread_id_*.cpp).
 #include <windows.h>
-
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -18,10 +15,4 @@ extern "C" void Sleep(DWORD milliseconds) {
 extern "C" DWORD GetTickCount(void) {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
-// The kernel's thread id: unique among live threads and never 0, as on Win32.
-extern "C" DWORD GetCurrentThreadId(void) {
-  thread_local const DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
-  return id;
 }

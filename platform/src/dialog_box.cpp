@@ -243,7 +243,7 @@ extern "C" INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND
     headless = settings.headless;
   }
   std::unique_ptr<Presenter> presenter;
-  if (!headless) presenter = createGtkPresenter(dialog, owner, *dialogTemplate, *resources, controls);
+  if (!headless) presenter = createPresenter(dialog, owner, *dialogTemplate, *resources, controls);
 
   running->proc = dialogProc;
   running->presenter = presenter.get();

@@ -4,11 +4,11 @@
 #include <gtk/gtk.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
 #include "dialog_internal.h"
+#include "toolkit_gtk.h"
 
 namespace velmo_win32::dialog {
 namespace {
@@ -33,22 +33,19 @@ window.velmo-dialog scrollbar slider {
 window.velmo-dialog frame > label { padding: 0 2px; }
 )css";
 
-bool displayAvailable() {
+// The dialog look goes to every GTK window of the process once; it touches
+// only windows of the class velmo-dialog.
+bool dialogStyleReady() {
+  if (!gtkStarted()) return false;
   static std::once_flag once;
-  static bool available = false;
   std::call_once(once, [] {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!x11 || !*x11) && (!wayland || !*wayland)) return;
-    available = gtk_init_check(nullptr, nullptr);
-    if (!available) return;
     GtkCssProvider* css = gtk_css_provider_new();
     gtk_css_provider_load_from_data(css, kDialogCss, -1, nullptr);
     gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(css);
   });
-  return available;
+  return true;
 }
 
 std::string windowText(HWND window) {
@@ -284,11 +281,11 @@ class GtkPresenter final : public Presenter {
 
 }  // namespace
 
-std::unique_ptr<Presenter> createGtkPresenter(HWND dialog, HWND owner,
-                                              const VelmoDialogTemplate& dialogTemplate,
-                                              const VelmoResources& resources,
-                                              const std::vector<HWND>& controls) {
-  if (!displayAvailable()) return nullptr;
+std::unique_ptr<Presenter> createPresenter(HWND dialog, HWND owner,
+                                           const VelmoDialogTemplate& dialogTemplate,
+                                           const VelmoResources& resources,
+                                           const std::vector<HWND>& controls) {
+  if (!dialogStyleReady()) return nullptr;
   return std::make_unique<GtkPresenter>(dialog, owner, dialogTemplate, resources, controls);
 }
 

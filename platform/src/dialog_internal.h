@@ -1,6 +1,7 @@
 // Internal: the pieces of the dialog manager shared by its files: the
 // standard control classes, the running dialogs, and the presenters that
-// show a dialog (a GTK window with a display, nothing without one).
+// show a dialog (dialog_gtk.cpp: a GTK window when there is a display;
+// dialog_browser.cpp: an HTML form in the web page).
 #pragma once
 #include <windows.h>
 
@@ -37,12 +38,12 @@ class Presenter {
   virtual void pump() = 0;
 };
 
-// A GTK window for the dialog, or nullptr when there is no display.
-// controls are the dialog's child windows in template order.
-std::unique_ptr<Presenter> createGtkPresenter(HWND dialog, HWND owner,
-                                              const VelmoDialogTemplate& dialogTemplate,
-                                              const VelmoResources& resources,
-                                              const std::vector<HWND>& controls);
+// The dialog on screen, or nullptr when this system cannot show it (no
+// display). controls are the dialog's child windows in template order.
+std::unique_ptr<Presenter> createPresenter(HWND dialog, HWND owner,
+                                           const VelmoDialogTemplate& dialogTemplate,
+                                           const VelmoResources& resources,
+                                           const std::vector<HWND>& controls);
 
 // Enter (the default button) or Escape (Cancel), as IsDialogMessage answers them.
 void pressDialogKey(HWND dialog, int virtualKey);

@@ -1,6 +1,6 @@
-// The fast pixel paths (portable, AVX2 and AVX-512) must give exactly the
-// reference path's colours and depths: the same random textured scene is
-// drawn by each and compared pixel by pixel.
+// The fast pixel paths (portable, AVX2 and AVX-512; WebAssembly SIMD in the
+// web build) must give exactly the reference path's colours and depths: the
+// same random textured scene is drawn by each and compared pixel by pixel.
 #include <cstdlib>
 #include <cmath>
 #include <random>

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ansi_cases.h"
 #include "vis/host_window.h"
 #include "vis/vis_session.h"
 
@@ -68,14 +69,6 @@ TEST(HostWindow, CaptionWithoutArtist) {
   EXPECT_EQ(hostCaption(1, "", "Night Drive"), "1. Night Drive - Winamp");
 }
 
-struct AnsiCase {
-  const char* name;
-  std::string text;
-  std::string windows1252;
-};
-
-void PrintTo(const AnsiCase& c, std::ostream* out) { *out << c.name; }
-
 class Caption : public ::testing::TestWithParam<AnsiCase> {};
 
 // The session is given UTF-8; the plug-in reads Windows-1252, '?' for what
@@ -91,13 +84,7 @@ TEST_P(Caption, ReachesThePluginInWindows1252) {
   EXPECT_EQ(caption, GetParam().windows1252);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tags, Caption,
-    ::testing::Values(AnsiCase{"Latin", "1. Bj\xC3\xB6rk - J\xC3\xB3ga - Winamp", "1. Bj\xF6rk - J\xF3ga - Winamp"},
-                      AnsiCase{"EuroAndQuotes", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D", "\x80 \x93x\x94"},
-                      AnsiCase{"NotInTheCodePage", "\xE6\x97\xA5\xE6\x9C\xAC - \xF0\x9F\x8E\xB5 - a", "?? - ? - a"},
-                      AnsiCase{"AlreadyEightBit", "Bj\xF6rk", "Bj\xF6rk"}),
-    [](const ::testing::TestParamInfo<AnsiCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Tags, Caption, ::testing::ValuesIn(kAnsiCases), ansiCaseName);
 
 }  // namespace
 }  // namespace velmo

@@ -7,7 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "audio/demo_track.h"
 #include "audio/pcm_history.h"
+#include "audio/real_fft.h"
 #include "audio/spectrum.h"
 
 namespace velmo {
@@ -135,6 +137,37 @@ TEST(Spectrum, ComputeAtIsCentredOnTheGivenFrame) {
   EXPECT_EQ(out[0][100], 0) << "a window one length later no longer sees the burst";
   spectrum.computeAt(history, 1000000, out);
   EXPECT_EQ(out[0][100], 0) << "frames not yet decoded read as silence";
+}
+
+// The web page computes its spectrum with Eigen's FFT: on the same samples
+// its bytes must be the desktop player's (FFTW), to the byte.
+TEST(Spectrum, EigenTransformGivesTheBytesOfFftw) {
+  Spectrum fftw(openFftwTransform(kSpectrumWindow));
+  Spectrum eigen(openEigenTransform(kSpectrumWindow));
+  std::vector<std::vector<float>> windows = {twoSines(26.1, 150, 0.3), twoSines(4, 433, 1.0)};
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> uniform(-0.5f, 0.5f);
+  windows.emplace_back(2 * kSpectrumWindow);
+  for (float& sample : windows.back()) sample = uniform(random);
+  // Ten seconds of the demo track, one window per frame at 75 frames/s.
+  auto demo = openDemoTrack();
+  std::vector<float> music(2 * kDemoSampleRate * 10);
+  demo->read(music.data(), kDemoSampleRate * 10);
+  for (int start = 0; start + kSpectrumWindow <= kDemoSampleRate * 10; start += kDemoSampleRate / 75)
+    windows.emplace_back(music.begin() + 2 * start, music.begin() + 2 * (start + kSpectrumWindow));
+
+  long lit = 0;
+  for (size_t w = 0; w < windows.size(); ++w) {
+    SpectrumBytes a, b;
+    fftw.compute(windows[w].data(), a);
+    eigen.compute(windows[w].data(), b);
+    for (int channel = 0; channel < 2; ++channel)
+      for (int i = 0; i < kSpectrumBins; ++i) {
+        ASSERT_EQ(a[channel][i], b[channel][i]) << "window " << w << " channel " << channel << " bin " << i;
+        lit += a[channel][i] != 0;
+      }
+  }
+  EXPECT_GT(lit, static_cast<long>(windows.size()) * 100) << "the windows carry sound";
 }
 
 TEST(PcmHistory, KeepsTheNewestFramesAndReadsEverythingElseAsSilence) {

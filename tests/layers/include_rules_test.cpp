@@ -1,10 +1,12 @@
 // The layers as the sources keep them. Every #include of the plug-in, our
-// Glide, the platform layer and the player is resolved the way the build
-// finds it, and must keep to the rules:
+// Glide, the platform layer, the player and the web page is resolved the way
+// the build finds it, and must keep to the rules:
 //   - the plug-in (plugin/ display/ scene/ settings/ analysis/) includes its
 //     own headers, Glide's (glide.h, glideutl.h) and Win32's (windows.h);
-//   - glide/ and platform/ include nothing of the plug-in or the player;
-//   - host/ reaches the plug-in only through its ABI header (vis_abi.h).
+//   - glide/ and platform/ include nothing of the plug-in, the player or
+//     the page;
+//   - host/ and web/, hosts both, reach the plug-in only through its ABI
+//     header (vis_abi.h); the player includes nothing of the page.
 // Headers not found in the tree are the system's.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kPluginFolders[] = {"plugin", "display", "scene", "settings", "analysis"};
-const char* const kLayerFolders[] = {"plugin", "display", "scene", "settings", "analysis", "glide", "platform", "host"};
+const char* const kLayerFolders[] = {"plugin", "display", "scene", "settings", "analysis", "glide", "platform", "host", "web"};
 // Where the build looks for names not beside the including file: the
 // repository's top (the plug-in's folders name each other from there) and
 // the folders the libraries export.
@@ -91,10 +93,14 @@ std::string breach(const Include& include) {
     return allowed ? "" : "the plug-in includes " + to;
   }
   if (from == "glide" || from == "platform") {
-    return inPlugin(to) || folderOf(to) == "host" ? from + "/ includes " + to : "";
+    return inPlugin(to) || folderOf(to) == "host" || folderOf(to) == "web" ? from + "/ includes " + to : "";
   }
-  if (from == "host" && inPlugin(to) && to != "plugin/include/vis_abi.h") {
-    return "the player includes " + to + " (only vis_abi.h is the plug-in's to share)";
+  if (from == "host" || from == "web") {
+    const std::string who = from == "host" ? "the player" : "the page";
+    if (inPlugin(to) && to != "plugin/include/vis_abi.h") {
+      return who + " includes " + to + " (only vis_abi.h is the plug-in's to share)";
+    }
+    if (from == "host" && folderOf(to) == "web") return "the player includes " + to;
   }
   return "";
 }
@@ -138,12 +144,14 @@ TEST(Layers, ABreakOfEachKindIsCaught) {
   lay("host/vis/loader.cpp", "#include <vis_abi.h>\n#include \"plugin/lifecycle.h\"\n");
   lay("scene/frame.cpp", "#include <glide.h>\n  #  include <velmo_glide.h>\n#include \"audio/spectrum.h\"\n");
   lay("glide/src/state.cpp", "#include \"glide.h\"\n#include \"settings/settings.h\"\n#include <vector>\n");
+  lay("web/src/player.cpp", "#include \"audio/spectrum.h\"\n#include \"plugin/lifecycle.h\"\n");
   EXPECT_THAT(breaches(tree.path()),
               ::testing::UnorderedElementsAre(
                   "scene/frame.cpp:2: the plug-in includes glide/include/velmo_glide.h",
                   "scene/frame.cpp:3: the plug-in includes host/audio/spectrum.h",
                   "glide/src/state.cpp:2: glide/ includes settings/settings.h",
-                  "host/vis/loader.cpp:2: the player includes plugin/lifecycle.h (only vis_abi.h is the plug-in's to share)"));
+                  "host/vis/loader.cpp:2: the player includes plugin/lifecycle.h (only vis_abi.h is the plug-in's to share)",
+                  "web/src/player.cpp:2: the page includes plugin/lifecycle.h (only vis_abi.h is the plug-in's to share)"));
 }
 
 }  // namespace

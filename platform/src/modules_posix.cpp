@@ -1,8 +1,11 @@
-// Loading shared objects as Win32 loads DLLs, and naming their files.
+// Loading shared objects as Win32 loads DLLs, and naming their files: the
+// backend for systems with a dynamic loader.
 //
 // Only handles this layer handed out are looked at, so a stale or made-up
 // HMODULE gives an error instead of reaching the dynamic loader.
 #include <windows.h>
+
+#include "module_file_name.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -192,8 +195,6 @@ extern "C" FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
   return reinterpret_cast<FARPROC>(symbol);
 }
 
-// As Win32 since Vista: a name that does not fit is cut to size-1 characters,
-// terminated, and the call returns size with ERROR_INSUFFICIENT_BUFFER.
 extern "C" DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   std::string path;
   if (!module) {
@@ -208,17 +209,5 @@ extern "C" DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) 
     }
     path = found->second.path;
   }
-  if (!fileName || size == 0) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return 0;
-  }
-  if (path.size() < size) {
-    std::memcpy(fileName, path.c_str(), path.size() + 1);
-    SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(path.size());
-  }
-  std::memcpy(fileName, path.data(), size - 1);
-  fileName[size - 1] = '\0';
-  SetLastError(ERROR_INSUFFICIENT_BUFFER);
-  return size;
+  return velmo_win32::copyModuleFileName(path, fileName, size);
 }
