@@ -7,6 +7,9 @@
 //
 //   encoder_ratio_bench [--seconds S] [--runs N] [--scale N]
 //
+// The render is timed twice: with frames queued for the writer thread, and
+// with each frame written as it is drawn (queue depth 0).
+//
 // Runs are interleaved (render, encoder, snapshot, render, ...) so that the
 // load of other programs weighs on all of them alike; the best of each counts.
 #include <png.h>
@@ -155,12 +158,15 @@ int main(int argc, char** argv) {
 
   velmo::RenderJob videoJob = job;
   videoJob.output = folder.path("render.mp4");
+  velmo::RenderJob directJob = videoJob;
+  directJob.queueDepth = 0;  // each frame converted and encoded on the drawing thread
   velmo::RenderJob snapshotJob = job;
   snapshotJob.snapshotAt = (frames - 1.0) / job.fps;  // the last frame of the clip
   snapshotJob.output = folder.path("snapshot.png");
-  std::vector<Timing> render, encoder, snapshot;
+  std::vector<Timing> render, direct, encoder, snapshot;
   for (int run = 0; run < runs; ++run) {
     render.push_back(timed([&] { return velmo::runRenderJob(videoJob) == 0; }));
+    direct.push_back(timed([&] { return velmo::runRenderJob(directJob) == 0; }));
     encoder.push_back(timed([&] { return encodeRaw(raw, folder.path("encoder.mp4"), job, frames); }));
     snapshot.push_back(timed([&] { return velmo::runRenderJob(snapshotJob) == 0; }));
   }
@@ -170,6 +176,7 @@ int main(int argc, char** argv) {
   std::printf("load average before: %s, after: %s (%ld processors)\n", loadBefore.c_str(), loadText().c_str(),
               sysconf(_SC_NPROCESSORS_ONLN));
   printRow("velmo render to MP4 (with AAC)", render, frames);
+  printRow("  the same, no queue", direct, frames);
   printRow("x264 alone from raw frames", encoder, frames);
   printRow("velmo snapshot at the last frame", snapshot, frames);
   printRow("velmo render to PNG frames", {png}, frames);
