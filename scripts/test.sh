@@ -2,7 +2,7 @@
 # Builds every configuration and runs every test suite:
 #   native    Linux x86-64 (gcc)
 #   sanitize  Linux x86-64 with AddressSanitizer + UndefinedBehaviorSanitizer (clang)
-#   tsan      the Glide and plug-in suites with ThreadSanitizer (clang)
+#   tsan      the Glide, plug-in and render pipeline suites with ThreadSanitizer (clang)
 #   win32     the 32-bit Windows build: its checks that run nothing (abi.*) everywhere;
 #             its programs (wine.*) under Wine on a virtual X display where this machine
 #             runs 32-bit programs, and counted as skipped, with the reason, where not

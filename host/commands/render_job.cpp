@@ -53,45 +53,64 @@ class RenderRun {
     if (!picture_.open(job_.pluginPath, job_.scale, job_.dither, &controls_, error)) return false;
     const TrackInfo& info = source_->info();
     picture_.session().setCaption(hostCaption(1, info.artist, info.title));
-    if (!output_->open(source_->sampleRate(), timing_.audioTotal, timing_.frameTotal - 1, error)) return false;
-    picture_.session().onFrame([this](const Frame& frame) { output_->addFrame(frame, frameIndex_); });
-    return true;
+    return output_->open(source_->sampleRate(), timing_.audioTotal, timing_.frameTotal - 1, error);
   }
 
   bool start(std::string* error) { return picture_.session().start(source_->sampleRate(), source_->channels(), error); }
 
   // Draws frame after frame until the length is reached, the track ends
-  // (a file cut short ends before the length its header gives) or the
-  // output fails.
+  // (a file cut short ends before the length its header gives), the output
+  // fails or the job's stop flag is set.
   void drawFrames(ProgressBar* bar) {
     const int rate = source_->sampleRate();
-    for (frameIndex_ = 0; timing_.frameTotal < 0 || frameIndex_ < timing_.frameTotal; ++frameIndex_) {
+    for (frameIndex_ = 0; timing_.frameTotal < 0 || frameIndex_ < timing_.frameTotal;) {
       const int64_t moment = frameMoment(frameIndex_, rate, job_.fps);
       pump_.readUpTo(moment + kSpectrumWindow / 2);
       // No frame past the sound read, but a snapshot may sit at its very end.
       const int64_t end = pump_.history().end();
       if (pump_.ended() && (moment > end || (moment == end && output_->kind() != OutputKind::Snapshot))) break;
       controls_.positionMs = framePositionMs(frameIndex_, job_.fps);
+      takeFrames(output_->wantsFrame(frameIndex_));
       picture_.renderAt(pump_.history(), moment);
       picture_.session().pumpMessages();
-      if (!output_->error().empty()) break;
-      bar->update(frameIndex_ + 1);
+      if (output_->failed()) break;
+      bar->update(++frameIndex_);
+      if (job_.stop && job_.stop->load()) {
+        stopped_ = true;
+        break;
+      }
     }
   }
   int64_t framesDrawn() const { return frameIndex_; }
   // The length of the track as read so far.
   double secondsRead() const { return static_cast<double>(pump_.history().end()) / source_->sampleRate(); }
 
-  // Quits the plug-in; a video gets the rest of its sound and its trailer.
+  // Quits the plug-in; a video gets the rest of its sound (up to its last
+  // frame when stopped early) and its trailer.
   bool finish() {
     picture_.session().stop();
-    if (output_->error().empty() && output_->kind() == OutputKind::Video) {
-      pump_.readUpTo(timing_.audioTotal >= 0 ? timing_.audioTotal : INT64_MAX);
+    const int64_t stoppedAt = frameMoment(frameIndex_, source_->sampleRate(), job_.fps);
+    if (stopped_) output_->endAudioAt(stoppedAt);
+    if (!output_->failed() && output_->kind() == OutputKind::Video) {
+      const int64_t trackEnd = timing_.audioTotal >= 0 ? timing_.audioTotal : INT64_MAX;
+      pump_.readUpTo(stopped_ ? stoppedAt : trackEnd);
     }
     return output_->finish();
   }
 
  private:
+  // Whether our Glide hands frames over: only those the output keeps, so a
+  // snapshot's run up to its moment converts and copies nothing.
+  void takeFrames(bool take) {
+    if (take == takingFrames_) return;
+    takingFrames_ = take;
+    if (take) {
+      picture_.session().onFrame([this](const Frame& frame) { output_->addFrame(frame, frameIndex_); });
+    } else {
+      picture_.session().onFrame(nullptr);
+    }
+  }
+
   const RenderJob& job_;
   AudioSource* source_;
   const RenderTiming& timing_;
@@ -100,6 +119,8 @@ class RenderRun {
   VisPicture picture_;
   AudioPump pump_;
   int64_t frameIndex_ = 0;
+  bool takingFrames_ = false;
+  bool stopped_ = false;
 };
 
 }  // namespace

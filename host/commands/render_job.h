@@ -2,6 +2,7 @@
 // a track written to a video file with the audio muxed in, to a folder of PNG
 // frames, or as one PNG snapshot at a given moment.
 #pragma once
+#include <atomic>
 #include <string>
 
 namespace velmo {
@@ -17,6 +18,13 @@ struct RenderJob {
   double snapshotAt = -1;  // >= 0: write only the frame at this moment
   bool progress = true;    // a progress bar on standard error
   std::string preset = "veryfast";
+  // Frames drawn ahead of the writing (encoding, PNG compression); 0: each
+  // frame is written as it is drawn, on the drawing thread; -1: as suits
+  // the output.
+  int queueDepth = -1;
+  // Set (by a signal handler, say) to stop after the frame being drawn: what
+  // is queued is written and the video closed, as if the track ended there.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Returns the process exit status: 0 done, 1 when the job could not be done

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "audio/pcm_history.h"
 #include "commands/report.h"
@@ -15,6 +16,10 @@
 
 namespace velmo {
 namespace {
+
+// Frames between drawing and encoding: enough to ride out the encoder's
+// uneven pace (a key frame, x264's look-ahead) without holding much memory.
+constexpr int kVideoQueue = 4;
 
 bool isFolder(const std::string& path) {
   struct stat st;
@@ -59,41 +64,66 @@ bool RenderOutput::open(int sampleRate, int64_t audioFrames, int64_t lastFrame, 
   audioLimit_ = audioFrames;
   snapshotFrame_ = lastFrame;
   if (kind_ == OutputKind::PngFolder) {
-    if (isFolder(job_.output) || mkdir(job_.output.c_str(), 0777) == 0) return true;
-    *error = job_.output + ": cannot create the folder (" + std::strerror(errno) + ")";
-    return false;
+    if (!isFolder(job_.output) && mkdir(job_.output.c_str(), 0777) != 0) {
+      *error = job_.output + ": cannot create the folder (" + std::strerror(errno) + ")";
+      return false;
+    }
+  } else if (kind_ == OutputKind::Video) {
+    if (!videoFile_.create(job_.output, error)) return false;
+    VideoSettings settings;
+    settings.width = 640 * job_.scale;
+    settings.height = 480 * job_.scale;
+    settings.fps = job_.fps;
+    settings.sampleRate = sampleRate;
+    settings.preset = job_.preset;
+    if (!encoder_.open(job_.output, videoFile_.path(), settings, error)) return false;
   }
-  if (kind_ != OutputKind::Video) return true;
-  if (!videoFile_.create(job_.output, error)) return false;
-  VideoSettings settings;
-  settings.width = 640 * job_.scale;
-  settings.height = 480 * job_.scale;
-  settings.fps = job_.fps;
-  settings.sampleRate = sampleRate;
-  settings.preset = job_.preset;
-  return encoder_.open(job_.output, videoFile_.path(), settings, error);
+  startWriters();
+  return true;
 }
 
-void RenderOutput::addFrame(const Frame& frame, int64_t index) {
-  if (!error_.empty()) return;
+void RenderOutput::startWriters() {
+  auto writeFrame = [this](const Frame& frame, int64_t index, std::string* error) {
+    return this->writeFrame(frame, index, error);
+  };
+  // A snapshot writes one frame: nothing to overlap.
+  int depth = kind_ == OutputKind::Snapshot ? 0 : job_.queueDepth;
+  if (kind_ == OutputKind::Video) {
+    // One writer keeps sound and frames in order; x264 has threads of its own.
+    writers_.start(depth < 0 ? kVideoQueue : depth, 1, writeFrame,
+                   [this](const float* stereo, size_t frames, std::string* error) {
+                     return encoder_.addAudio(stereo, frames, error);
+                   });
+  } else {
+    // PNG files are independent: one writer per processor.
+    const int writers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    writers_.start(depth < 0 ? 2 * writers : depth, writers, writeFrame);
+  }
+}
+
+bool RenderOutput::writeFrame(const Frame& frame, int64_t index, std::string* error) {
   switch (kind_) {
     case OutputKind::Video:
-      encoder_.addFrame(frame.pixels, frame.stride, &error_);
-      break;
+      return encoder_.addFrame(frame.pixels, frame.stride, error);
     case OutputKind::PngFolder: {
       char name[32];
       std::snprintf(name, sizeof name, "/frame%06lld.png", static_cast<long long>(index));
-      writePng(job_.output + name, frame, &error_);
-      break;
+      return writePng(job_.output + name, frame, error);
     }
     case OutputKind::Snapshot:
-      if (index == snapshotFrame_) snapshotWritten_ = writePng(job_.output, frame, &error_);
-      break;
+      snapshotWritten_ = writePng(job_.output, frame, error);
+      return snapshotWritten_;
   }
+  return false;
+}
+
+void RenderOutput::addFrame(const Frame& frame, int64_t index) {
+  if (wantsFrame(index)) writers_.addFrame(frame, index);
 }
 
 bool RenderOutput::addAudio(const float* interleaved, int channels, size_t frames) {
   if (kind_ != OutputKind::Video) return true;
+  if (failed()) return false;
   size_t keep = frames;
   if (audioLimit_ >= 0) {
     keep = static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(frames, audioLimit_ - audioKept_)));
@@ -101,17 +131,23 @@ bool RenderOutput::addAudio(const float* interleaved, int channels, size_t frame
   stereo_.resize(2 * keep);
   toStereo(interleaved, channels, keep, stereo_.data());
   keepInRange(stereo_.data(), stereo_.size());
-  if (keep && !encoder_.addAudio(stereo_.data(), keep, &error_)) return false;
+  if (keep && !writers_.addSound(stereo_.data(), keep)) return false;
   audioKept_ += static_cast<int64_t>(keep);
   return true;
 }
 
+void RenderOutput::endAudioAt(int64_t end) {
+  if (audioLimit_ < 0 || end < audioLimit_) audioLimit_ = end;
+}
+
 bool RenderOutput::finish() {
-  if (error_.empty() && kind_ == OutputKind::Video && encoder_.finish(&error_)) videoFile_.commit(&error_);
+  if (!writers_.finish(&error_)) return false;
+  if (kind_ == OutputKind::Video && encoder_.finish(&error_)) videoFile_.commit(&error_);
   return error_.empty();
 }
 
 std::string RenderOutput::abandon() {
+  writers_.abandon();
   if (kind_ != OutputKind::Video) return error_;
   videoFile_.abandon();
   return error_.empty() ? error_ : error_ + "; no video was written";

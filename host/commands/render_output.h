@@ -9,6 +9,7 @@
 #include "commands/render_job.h"
 #include "output/atomic_file.h"
 #include "output/frame.h"
+#include "output/frame_pipeline.h"
 #include "output/video_encoder.h"
 
 namespace velmo {
@@ -32,22 +33,33 @@ class RenderOutput {
   // temporary name, see AtomicFile) for the job's picture size and stereo
   // sound at `sampleRate`, of which it keeps `audioFrames` frames (-1: all
   // it gets). The snapshot is frame `lastFrame` (-1: none, the moment lies
-  // beyond any length). False with `error`.
+  // beyond any length). Then starts the writers: a video's frames are
+  // converted and encoded, PNG frames compressed on threads of their own
+  // while the next frames are drawn. False with `error`.
   bool open(int sampleRate, int64_t audioFrames, int64_t lastFrame, std::string* error);
 
-  // Frame `index` of the run (a snapshot keeps only its own).
+  // Whether frame `index` is kept (a snapshot keeps only its own); the
+  // others need not be handed over at all.
+  bool wantsFrame(int64_t index) const { return kind_ != OutputKind::Snapshot || index == snapshotFrame_; }
+  // Frame `index` of the run, copied: the caller's pixels are free on return.
   void addFrame(const Frame& frame, int64_t index);
   // Sound as read from the track, `channels` interleaved; a video keeps it.
   // False once a write has failed.
   bool addAudio(const float* interleaved, int channels, size_t frames);
-  // Writes what a video still holds and puts it in the output's place.
-  // False once a write has failed.
+  // A video's sound ends at track frame `end` at the latest (a render
+  // stopped before the track's end).
+  void endAudioAt(int64_t end);
+  // Writes what is queued and what a video still holds and puts it in the
+  // output's place. False once a write has failed.
   bool finish();
 
-  // The first write that failed (the render stops there), or empty.
+  // Whether a write has failed (the render stops there).
+  bool failed() const { return !error_.empty() || writers_.failed(); }
+  // The first write that failed, once finish() has returned; or empty.
   const std::string& error() const { return error_; }
-  // After a failure: removes the unfinished video (a file that was there
-  // before stays as it was) and returns the message for the user.
+  // After a failure: drops what is queued, removes the unfinished video (a
+  // file that was there before stays as it was) and returns the message for
+  // the user.
   std::string abandon();
   // Whether a snapshot found its frame.
   bool snapshotWritten() const { return snapshotWritten_; }
@@ -55,10 +67,15 @@ class RenderOutput {
   void reportDone(int64_t frames) const;
 
  private:
+  void startWriters();
+  // On a writer thread (on the caller's for a snapshot).
+  bool writeFrame(const Frame& frame, int64_t index, std::string* error);
+
   const RenderJob& job_;
   OutputKind kind_;
   AtomicFile videoFile_;
   VideoEncoder encoder_;
+  FramePipeline writers_;  // after the encoder: its threads end before the encoder goes
   std::vector<float> stereo_;
   int64_t audioLimit_ = -1;
   int64_t audioKept_ = 0;

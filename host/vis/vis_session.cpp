@@ -44,8 +44,16 @@ bool VisSession::open(const std::string& pluginPath, HostControls* controls, std
   }
   if (!loadVis(pluginPath, &vis_, error)) return false;
   pluginPath_ = pluginPath;
-  vglSetPresenter(&VisSession::presentFrame, this);
   return true;
+}
+
+void VisSession::onFrame(FrameHandler handler) {
+  frameHandler_ = std::move(handler);
+  if (frameHandler_) {
+    vglSetPresenter(&VisSession::presentFrame, this);
+  } else {
+    vglSetPresenter(nullptr, nullptr);
+  }
 }
 
 void FX_CALL VisSession::presentFrame(const FxU32* pixels, int width, int height, int stride,

@@ -27,8 +27,10 @@ class VisSession {
   // Creates the main window and loads the plug-in. False with `error` when the
   // window cannot be made or the file is not a vis plug-in.
   bool open(const std::string& pluginPath, HostControls* controls, std::string* error);
-  // Receives every frame the plug-in shows (our Glide's presenter).
-  void onFrame(FrameHandler handler) { frameHandler_ = std::move(handler); }
+  // Receives every frame the plug-in shows (our Glide's presenter). Without
+  // a handler our Glide hands no frame over, and can finish drawing one
+  // while the plug-in goes on to the next.
+  void onFrame(FrameHandler handler);
 
   // Starts a display run (init); the display stays open until stop() or the
   // plug-in closes it (Escape). False, with `error` naming the plug-in, when
