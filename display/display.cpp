@@ -15,16 +15,20 @@ void setSinglePrecision() {
 #if defined(__i386__) || defined(__x86_64__)
   unsigned short controlWord;
   __asm__ __volatile__("fninit");
-  __asm__ __volatile__("fnstcw %0" : "=m"(controlWord));
+  __asm__ __volatile__("fnstcw %0"
+                       : "=m"(controlWord));
   controlWord &= ~0x300;  // precision control 00: 24-bit mantissa
-  __asm__ __volatile__("fldcw %0" : : "m"(controlWord));
+  __asm__ __volatile__("fldcw %0"
+                       :
+                       : "m"(controlWord));
 #endif
 }
 
 int fpuControlWord() {
 #if defined(__i386__) || defined(__x86_64__)
   unsigned short controlWord;
-  __asm__ __volatile__("fnstcw %0" : "=m"(controlWord));
+  __asm__ __volatile__("fnstcw %0"
+                       : "=m"(controlWord));
   return controlWord;
 #else
   return -1;

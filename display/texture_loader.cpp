@@ -22,8 +22,10 @@ static void textureError(const char* text) {
 
 // Ends the host over a texture: the text on standard output when asked,
 // the box shown before or after the accelerator is released, status -1.
-enum { quietly = 0, printed = 1 };
-enum { boxAfterShutdown = 0, boxBeforeShutdown = 1 };
+enum { quietly = 0,
+       printed = 1 };
+enum { boxAfterShutdown = 0,
+       boxBeforeShutdown = 1 };
 
 [[noreturn]] static void failTexture(const char* text, int print, int boxFirst) {
   if (print) printf("%s", text);

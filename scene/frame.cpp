@@ -10,7 +10,8 @@ GrVertex backVertex[3];
 float platformSpin, platformRoll, platformTilt;
 float logoAngles[3];
 
-enum { holdFrames = 10, heldFall = 4 };
+enum { holdFrames = 10,
+       heldFall = 4 };
 static const float fallingStep = 6.5f;
 static const float markerOow = 0.008f;  // w = 125, behind the cones
 

@@ -5,8 +5,12 @@
 // Texel coordinates of the two triangles' corners; the top-right corner sits
 // at t = 1 and the bottom-left at s = 1.
 static const float logoTexel[6][2] = {
-    {0.0f, 0.0f}, {255.0f, 124.0f}, {1.0f, 124.0f},
-    {0.0f, 0.0f}, {255.0f, 1.0f},   {255.0f, 124.0f},
+    {0.0f, 0.0f},
+    {255.0f, 124.0f},
+    {1.0f, 124.0f},
+    {0.0f, 0.0f},
+    {255.0f, 1.0f},
+    {255.0f, 124.0f},
 };
 
 static const float logoBrightness = 100.0f;
@@ -19,9 +23,11 @@ void drawLogo(float screenX, float screenY, float modelX, float modelZ, float of
   const float top = height / 2.0f, bottom = -height / 2.0f;
 
   ScenePoint points[6] = {
-      {left, top, modelZ, 0.0f, 0.0f},  {right, bottom, modelZ, 0.0f, 0.0f},
+      {left, top, modelZ, 0.0f, 0.0f},
+      {right, bottom, modelZ, 0.0f, 0.0f},
       {left, bottom, modelZ, 0.0f, 0.0f},
-      {left, top, modelZ, 0.0f, 0.0f},  {right, top, modelZ, 0.0f, 0.0f},
+      {left, top, modelZ, 0.0f, 0.0f},
+      {right, top, modelZ, 0.0f, 0.0f},
       {right, bottom, modelZ, 0.0f, 0.0f},
   };
   rotateXY(points, angles[0], 2);

@@ -5,15 +5,23 @@
 float platformOffsetX, platformOffsetY, platformOffsetZ;
 
 static const float platformCorners[6][3] = {
-    {-23.0f, 0.0f, -23.0f}, {23.0f, 0.0f, -23.0f}, {23.0f, 0.0f, 23.0f},
-    {-23.0f, 0.0f, -23.0f}, {-23.0f, 0.0f, 23.0f}, {23.0f, 0.0f, 23.0f},
+    {-23.0f, 0.0f, -23.0f},
+    {23.0f, 0.0f, -23.0f},
+    {23.0f, 0.0f, 23.0f},
+    {-23.0f, 0.0f, -23.0f},
+    {-23.0f, 0.0f, 23.0f},
+    {23.0f, 0.0f, 23.0f},
 };
 
 // Texel coordinates of each corner: the light texture repeats four times
 // along each edge (the textures wrap).
 static const float platformTexel[6][2] = {
-    {0.0f, 0.0f}, {0.0f, 1020.0f}, {1020.0f, 1020.0f},
-    {0.0f, 0.0f}, {1020.0f, 0.0f}, {1020.0f, 1020.0f},
+    {0.0f, 0.0f},
+    {0.0f, 1020.0f},
+    {1020.0f, 1020.0f},
+    {0.0f, 0.0f},
+    {1020.0f, 0.0f},
+    {1020.0f, 1020.0f},
 };
 
 static const float platformNearest = 0.0000001f;

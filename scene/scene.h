@@ -11,7 +11,8 @@
 #include "scene/geometry.h"
 #include "settings/settings.h"
 
-enum { sceneBands = BAND_COUNT, sceneChannels = BAND_CHANNELS };
+enum { sceneBands = BAND_COUNT,
+       sceneChannels = BAND_CHANNELS };
 
 // ---- frame composer and back spectrum (scene/frame.cpp)
 
@@ -30,7 +31,9 @@ extern float logoAngles[3];  // XY, YZ, XZ planes
 
 // ---- cone mesh (scene/cone_mesh.cpp)
 
-enum { coneSides = 10, coneVertexCount = 2 * coneSides + 1, coneIndexCount = 9 * coneSides };
+enum { coneSides = 10,
+       coneVertexCount = 2 * coneSides + 1,
+       coneIndexCount = 9 * coneSides };
 
 extern GrVertex coneVertices[coneVertexCount];
 extern int coneIndices[coneIndexCount];

@@ -15,8 +15,10 @@
 namespace {
 
 void openWithPluginState(bool reference) {
-  if (reference) setenv("VELMO_GLIDE_REFERENCE", "1", 1);
-  else unsetenv("VELMO_GLIDE_REFERENCE");
+  if (reference)
+    setenv("VELMO_GLIDE_REFERENCE", "1", 1);
+  else
+    unsetenv("VELMO_GLIDE_REFERENCE");
   grGlideInit();
   GrHwConfiguration hw;
   grSstQueryHardware(&hw);
@@ -50,7 +52,7 @@ GrVertex corner(float x, float y, float w, float s, float t) {
   return v;
 }
 
-void FullScreenTexturedBilinearAdditive(benchmark::State &state) {
+void FullScreenTexturedBilinearAdditive(benchmark::State& state) {
   openWithPluginState(state.range(0) != 0);
   // A floor-like quad: depth from 2 (bottom) to 20 (top), the texture
   // repeated twice across.
@@ -69,7 +71,7 @@ BENCHMARK(FullScreenTexturedBilinearAdditive)->Arg(0)->Arg(1)->Unit(benchmark::k
 
 // The plug-in's backdrop: flat (one w), the texture upright and magnified,
 // alpha fading across the screen (the cone row's first two triangles).
-void Backdrop(benchmark::State &state) {
+void Backdrop(benchmark::State& state) {
   openWithPluginState(state.range(0) != 0);
   const float oow = 1.0f / 310.0f;
   auto corner = [oow](float x, float y, float a, float s, float t) {
@@ -95,7 +97,7 @@ void Backdrop(benchmark::State &state) {
 }
 BENCHMARK(Backdrop)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-void SmallTrianglesOfAFrame(benchmark::State &state) {
+void SmallTrianglesOfAFrame(benchmark::State& state) {
   openWithPluginState(state.range(0) != 0);
   // 1,800 right triangles with legs of 8 pixels (32 pixels each), spread
   // over the screen at random depths.

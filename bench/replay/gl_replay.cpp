@@ -43,19 +43,19 @@ GLenum blendFactor(int glide) {
 }
 
 GLenum compareFunction(int glide) {
-  static const GLenum functions[] = {GL_NEVER,   GL_LESS,     GL_EQUAL,  GL_LEQUAL,
+  static const GLenum functions[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL,
                                      GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
   return glide >= 0 && glide < 8 ? functions[glide] : GL_ALWAYS;
 }
 
 // RGB565 texels widened to RGBA8 as our Glide decodes them; black becomes
 // transparent for the chroma key's alpha test.
-void widen565(const FxU16 *texels, size_t count, std::vector<uint8_t> *out) {
+void widen565(const FxU16* texels, size_t count, std::vector<uint8_t>* out) {
   out->resize(count * 4);
   for (size_t i = 0; i < count; ++i) {
     const unsigned t = texels[i];
     const unsigned r = t >> 11 & 31, g = t >> 5 & 63, b = t & 31;
-    uint8_t *p = out->data() + 4 * i;
+    uint8_t* p = out->data() + 4 * i;
     p[0] = uint8_t(r << 3 | r >> 2);
     p[1] = uint8_t(g << 2 | g >> 4);
     p[2] = uint8_t(b << 3 | b >> 2);
@@ -70,7 +70,7 @@ struct GlReplay::State {
   std::vector<uint8_t> pixels;
   std::vector<Texture> textures;
   std::vector<Vertex> batch;
-  const Texture *source = nullptr;
+  const Texture* source = nullptr;
   Gu3dfInfo loaded{};
   std::vector<uint8_t> loadedTexels, widened;
   // The state as last set, so that repeating a value draws no batch.
@@ -88,14 +88,14 @@ struct GlReplay::State {
 
   // Runs a state change, drawing the batch first when the value changes.
   template <typename Apply>
-  void change(int *held, int value, Apply apply) {
+  void change(int* held, int value, Apply apply) {
     if (*held == value) return;
     flush();
     *held = value;
     apply();
   }
 
-  void addTriangle(const GrVertex *v) {
+  void addTriangle(const GrVertex* v) {
     for (int k = 0; k < 3; ++k) {
       Vertex out;
       out.x = v[k].x;
@@ -112,7 +112,7 @@ struct GlReplay::State {
     }
   }
 
-  void allocate(const std::vector<double> &a) {
+  void allocate(const std::vector<double>& a) {
     Texture t;
     t.width = int(a[2]);
     t.height = int(a[3]);
@@ -131,11 +131,11 @@ struct GlReplay::State {
 
   void download(size_t id) {
     if (id >= textures.size() || loaded.header.format != GR_TEXFMT_RGB_565) return;
-    Texture &t = textures[id];
+    Texture& t = textures[id];
     if (!t.name) glGenTextures(1, &t.name);
     flush();
     glBindTexture(GL_TEXTURE_2D, t.name);
-    const FxU16 *texels = reinterpret_cast<const FxU16 *>(loadedTexels.data());
+    const FxU16* texels = reinterpret_cast<const FxU16*>(loadedTexels.data());
     int w = t.width, h = t.height;
     for (int level = 0; level < t.levels; ++level) {
       widen565(texels, size_t(w) * size_t(h), &widened);
@@ -161,8 +161,8 @@ GlReplay::~GlReplay() {
   if (state_->context) OSMesaDestroyContext(state_->context);
 }
 
-bool GlReplay::open(int width, int height, std::string *why) {
-  State &s = *state_;
+bool GlReplay::open(int width, int height, std::string* why) {
+  State& s = *state_;
   s.context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
   if (!s.context) {
     *why = "OSMesaCreateContextExt failed";
@@ -198,26 +198,26 @@ bool GlReplay::open(int width, int height, std::string *why) {
 }
 
 std::vector<uint32_t> GlReplay::picture() const {
-  const State &s = *state_;
+  const State& s = *state_;
   GLint width = 0, height = 0, format = 0;
-  void *buffer = nullptr;
+  void* buffer = nullptr;
   OSMesaGetColorBuffer(s.context, &width, &height, &format, &buffer);
   std::vector<uint32_t> out(size_t(width) * size_t(height));
-  const uint8_t *rgba = static_cast<const uint8_t *>(buffer);
+  const uint8_t* rgba = static_cast<const uint8_t*>(buffer);
   for (GLint y = 0; y < height; ++y)
     for (GLint x = 0; x < width; ++x) {
-      const uint8_t *p = rgba + 4 * (size_t(height - 1 - y) * size_t(width) + size_t(x));
+      const uint8_t* p = rgba + 4 * (size_t(height - 1 - y) * size_t(width) + size_t(x));
       out[size_t(y) * size_t(width) + size_t(x)] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
   return out;
 }
 
-void GlReplay::replay(const GlideStream &stream, size_t first, size_t last,
-                      const std::string &textureFolder) {
-  State &s = *state_;
+void GlReplay::replay(const GlideStream& stream, size_t first, size_t last,
+                      const std::string& textureFolder) {
+  State& s = *state_;
   for (size_t i = first; i < last; ++i) {
-    const GlideCall &c = stream.calls[i];
-    const std::vector<double> &a = c.args;
+    const GlideCall& c = stream.calls[i];
+    const std::vector<double>& a = c.args;
     switch (c.op) {
       case Op::bufferClear:
         s.flush();
@@ -240,8 +240,10 @@ void GlReplay::replay(const GlideStream &stream, size_t first, size_t last,
       }
       case Op::chromakeyMode:
         s.change(&s.chroma, int(a[0]), [&] {
-          if (int(a[0]) == GR_CHROMAKEY_ENABLE) glEnable(GL_ALPHA_TEST);
-          else glDisable(GL_ALPHA_TEST);
+          if (int(a[0]) == GR_CHROMAKEY_ENABLE)
+            glEnable(GL_ALPHA_TEST);
+          else
+            glDisable(GL_ALPHA_TEST);
         });
         break;
       case Op::cullMode:
@@ -257,8 +259,10 @@ void GlReplay::replay(const GlideStream &stream, size_t first, size_t last,
         break;
       case Op::depthBufferMode:
         s.change(&s.depthMode, int(a[0]), [&] {
-          if (int(a[0]) == GR_DEPTHBUFFER_DISABLE) glDisable(GL_DEPTH_TEST);
-          else glEnable(GL_DEPTH_TEST);
+          if (int(a[0]) == GR_DEPTHBUFFER_DISABLE)
+            glDisable(GL_DEPTH_TEST);
+          else
+            glEnable(GL_DEPTH_TEST);
         });
         break;
       case Op::depthBufferFunction:
@@ -273,7 +277,7 @@ void GlReplay::replay(const GlideStream &stream, size_t first, size_t last,
       case Op::texDownloadMipMap: s.download(size_t(a[0])); break;
       case Op::texSource: {
         const size_t id = size_t(FxU32(a[0]));
-        const Texture *t = id < s.textures.size() ? &s.textures[id] : nullptr;
+        const Texture* t = id < s.textures.size() ? &s.textures[id] : nullptr;
         if (t == s.source) break;
         s.flush();
         s.source = t;

@@ -25,9 +25,9 @@ class GlReplay {
   ~GlReplay();
   // A context drawing into width x height RGBA pixels; the picture is the
   // 640 x 480 screen scaled to it.
-  bool open(int width, int height, std::string *why);
-  void replay(const GlideStream &stream, size_t first, size_t last,
-              const std::string &textureFolder);
+  bool open(int width, int height, std::string* why);
+  void replay(const GlideStream& stream, size_t first, size_t last,
+              const std::string& textureFolder);
   // The last finished picture as 0x00RRGGBB, top row first.
   std::vector<uint32_t> picture() const;
 

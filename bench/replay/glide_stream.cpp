@@ -12,7 +12,7 @@
 namespace replay {
 namespace {
 
-Op opNamed(const char *name) {
+Op opNamed(const char* name) {
   static const std::map<std::string, Op> ops = {
       {"grGlideInit", Op::glideInit},
       {"grGlideShutdown", Op::glideShutdown},
@@ -44,16 +44,16 @@ Op opNamed(const char *name) {
   return found == ops.end() ? Op::other : found->second;
 }
 
-void FX_CALL receive(const VglCall *call, void *user) {
+void FX_CALL receive(const VglCall* call, void* user) {
   GlideCall copy{};
   copy.op = opNamed(call->name);
   copy.args.assign(call->args, call->args + call->argCount);
   for (int i = 0; i < call->vertexCount; ++i) copy.vertices[i] = call->vertices[i];
   if (call->text) {
-    const char *slash = std::strrchr(call->text, '/');
+    const char* slash = std::strrchr(call->text, '/');
     copy.file = slash ? slash + 1 : call->text;
   }
-  static_cast<GlideStream *>(user)->calls.push_back(copy);
+  static_cast<GlideStream*>(user)->calls.push_back(copy);
 }
 
 // The texture file last read, as gu3dfLoad left it, for the download after it.
@@ -64,7 +64,7 @@ struct LoadedTexture {
 
 }  // namespace
 
-bool recordPluginStream(int frames, GlideStream *stream, std::string *why) {
+bool recordPluginStream(int frames, GlideStream* stream, std::string* why) {
   hardening::PluginHost host;
   if (!host.ready()) {
     *why = host.why();
@@ -74,7 +74,7 @@ bool recordPluginStream(int frames, GlideStream *stream, std::string *why) {
   stream->calls.clear();
   stream->frameStarts.clear();
   vglRecordBegin(receive, stream);
-  VisModule *module = host.module();
+  VisModule* module = host.module();
   module->init(module);
   for (int frame = 0; frame < frames; ++frame) {
     stream->frameStarts.push_back(stream->calls.size());
@@ -87,12 +87,12 @@ bool recordPluginStream(int frames, GlideStream *stream, std::string *why) {
   return true;
 }
 
-void replayThroughGlide(const GlideStream &stream, size_t first, size_t last,
-                        const std::string &textureFolder) {
+void replayThroughGlide(const GlideStream& stream, size_t first, size_t last,
+                        const std::string& textureFolder) {
   static LoadedTexture loaded;
   for (size_t i = first; i < last; ++i) {
-    const GlideCall &c = stream.calls[i];
-    const std::vector<double> &a = c.args;
+    const GlideCall& c = stream.calls[i];
+    const std::vector<double>& a = c.args;
     auto u = [&](size_t k) { return FxU32(a[k]); };
     auto n = [&](size_t k) { return int(a[k]); };
     switch (c.op) {

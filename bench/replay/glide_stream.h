@@ -12,18 +12,39 @@ namespace replay {
 
 // The calls the plug-in makes.
 enum class Op {
-  glideInit, glideShutdown, sstQueryHardware, sstSelect, sstWinOpen, bufferClear, bufferSwap,
-  colorCombine, alphaCombine, constantColorValue, alphaBlendFunction, chromakeyMode,
-  chromakeyValue, cullMode, depthBufferMode, depthBufferFunction, depthMask, drawTriangle,
-  drawTriangleWithClip, texAllocateMemory, texDownloadMipMap, texSource, texCombineFunction,
-  tdfGetInfo, tdfLoad, other
+  glideInit,
+  glideShutdown,
+  sstQueryHardware,
+  sstSelect,
+  sstWinOpen,
+  bufferClear,
+  bufferSwap,
+  colorCombine,
+  alphaCombine,
+  constantColorValue,
+  alphaBlendFunction,
+  chromakeyMode,
+  chromakeyValue,
+  cullMode,
+  depthBufferMode,
+  depthBufferFunction,
+  depthMask,
+  drawTriangle,
+  drawTriangleWithClip,
+  texAllocateMemory,
+  texDownloadMipMap,
+  texSource,
+  texCombineFunction,
+  tdfGetInfo,
+  tdfLoad,
+  other
 };
 
 struct GlideCall {
   Op op;
-  std::vector<double> args;   // the numeric arguments, in order
-  GrVertex vertices[3];       // for the triangle calls
-  std::string file;           // for gu3dfGetInfo / gu3dfLoad: the file's name
+  std::vector<double> args;  // the numeric arguments, in order
+  GrVertex vertices[3];      // for the triangle calls
+  std::string file;          // for gu3dfGetInfo / gu3dfLoad: the file's name
 };
 
 struct GlideStream {
@@ -37,11 +58,11 @@ struct GlideStream {
 // Runs the plug-in, loaded as a host loads it from the build's output
 // folder, for `frames` frames of a moving spectrum and records every Glide
 // call. False, with the reason, when the plug-in cannot run.
-bool recordPluginStream(int frames, GlideStream *stream, std::string *why);
+bool recordPluginStream(int frames, GlideStream* stream, std::string* why);
 
 // Replays calls [first, last) through the Glide 2 API. Texture files are
 // read from `textureFolder` under their recorded names.
-void replayThroughGlide(const GlideStream &stream, size_t first, size_t last,
-                        const std::string &textureFolder);
+void replayThroughGlide(const GlideStream& stream, size_t first, size_t last,
+                        const std::string& textureFolder);
 
 }  // namespace replay

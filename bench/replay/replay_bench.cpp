@@ -44,8 +44,8 @@ struct Options {
   bool oursOnly = false;
 };
 
-void writePpm(const std::string &path, const std::vector<uint32_t> &pixels, int width, int height) {
-  std::FILE *file = std::fopen(path.c_str(), "wb");
+void writePpm(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return;
   std::fprintf(file, "P6\n%d %d\n255\n", width, height);
   for (uint32_t p : pixels) {
@@ -55,21 +55,25 @@ void writePpm(const std::string &path, const std::vector<uint32_t> &pixels, int 
   std::fclose(file);
 }
 
-Options parse(int argc, char **argv) {
+Options parse(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    auto value = [&](const char *name) -> const char * {
+    auto value = [&](const char* name) -> const char* {
       const size_t n = std::strlen(name);
       return arg.compare(0, n, name) == 0 ? arg.c_str() + n : nullptr;
     };
-    if (const char *v = value("--frames=")) o.frames = std::atoi(v);
-    else if (const char *v = value("--runs=")) o.runs = std::atoi(v);
-    else if (const char *v = value("--dump=")) o.dumpFolder = v;
-    else if (arg == "--ours") o.oursOnly = true;
-    else if (const char *v = value("--scales=")) {
+    if (const char* v = value("--frames="))
+      o.frames = std::atoi(v);
+    else if (const char* v = value("--runs="))
+      o.runs = std::atoi(v);
+    else if (const char* v = value("--dump="))
+      o.dumpFolder = v;
+    else if (arg == "--ours")
+      o.oursOnly = true;
+    else if (const char* v = value("--scales=")) {
       o.scales.clear();
-      for (const char *p = v; *p;) {
+      for (const char* p = v; *p;) {
         o.scales.push_back(std::atoi(p));
         while (*p && *p != ',') ++p;
         if (*p == ',') ++p;
@@ -88,7 +92,7 @@ struct Rate {
 };
 
 // Runs `measure` in a child process and returns what it reports.
-Rate inChild(const std::function<Rate()> &measure) {
+Rate inChild(const std::function<Rate()>& measure) {
   int fds[2];
   if (pipe(fds) != 0) return Rate{};
   const pid_t child = fork();
@@ -116,8 +120,8 @@ double processSeconds() {
 
 // Frames per second of the best of `runs` passes over every frame, and the
 // processor time of all of them per frame.
-Rate bestRate(const replay::GlideStream &stream, int runs,
-              const std::function<void(size_t, size_t)> &play) {
+Rate bestRate(const replay::GlideStream& stream, int runs,
+              const std::function<void(size_t, size_t)>& play) {
   const size_t first = stream.frameStarts.front(), last = stream.framesEnd;
   const double frames = double(stream.frameStarts.size());
   Rate best;
@@ -132,7 +136,7 @@ Rate bestRate(const replay::GlideStream &stream, int runs,
   return best;
 }
 
-Rate oursRate(const replay::GlideStream &stream, const Options &o, int scale, int threads) {
+Rate oursRate(const replay::GlideStream& stream, const Options& o, int scale, int threads) {
   vglSetScale(scale);
   vglSetThreads(threads);
   replay::replayThroughGlide(stream, 0, stream.frameStarts.front(), VELMO_OUTPUT_DIR);
@@ -151,9 +155,11 @@ Rate oursRate(const replay::GlideStream &stream, const Options &o, int scale, in
 #if defined(VELMO_REPLAY_OSMESA)
 // threads 0: llvmpipe's own choice (one per processor); otherwise the count
 // (LP_NUM_THREADS=0 rasterizes on the calling thread alone).
-Rate llvmpipeRate(const replay::GlideStream &stream, const Options &o, int scale, bool oneThread) {
-  if (oneThread) setenv("LP_NUM_THREADS", "0", 1);
-  else unsetenv("LP_NUM_THREADS");
+Rate llvmpipeRate(const replay::GlideStream& stream, const Options& o, int scale, bool oneThread) {
+  if (oneThread)
+    setenv("LP_NUM_THREADS", "0", 1);
+  else
+    unsetenv("LP_NUM_THREADS");
   replay::GlReplay gl;
   std::string why;
   if (!gl.open(640 * scale, 480 * scale, &why)) {
@@ -171,19 +177,23 @@ Rate llvmpipeRate(const replay::GlideStream &stream, const Options &o, int scale
 }
 #endif
 
-void printValue(double value, const char *format) {
-  if (value < 0) std::printf(" %12s", "-");
-  else std::printf(format, value);
+void printValue(double value, const char* format) {
+  if (value < 0)
+    std::printf(" %12s", "-");
+  else
+    std::printf(format, value);
 }
 
 void printRatio(double a, double b) {
-  if (a < 0 || b <= 0) std::printf(" %10s", "-");
-  else std::printf(" %10.2f", a / b);
+  if (a < 0 || b <= 0)
+    std::printf(" %10s", "-");
+  else
+    std::printf(" %10.2f", a / b);
 }
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   const Options options = parse(argc, argv);
   replay::GlideStream stream;
   std::string why;
@@ -214,7 +224,7 @@ int main(int argc, char **argv) {
 #endif
     row.resize(4);
     std::printf("%-6s", (std::to_string(scale) + "x").c_str());
-    for (const Rate &rate : row) printValue(rate.framesPerSecond, " %12.1f");
+    for (const Rate& rate : row) printValue(rate.framesPerSecond, " %12.1f");
     printRatio(row[0].framesPerSecond, row[2].framesPerSecond);
     printRatio(row[1].framesPerSecond, row[3].framesPerSecond);
     std::printf("\n");
@@ -224,7 +234,7 @@ int main(int argc, char **argv) {
   std::printf("\nprocessor time per frame (ms, all threads)\n");
   for (size_t i = 0; i < rates.size(); ++i) {
     std::printf("%-6s", (std::to_string(options.scales[i]) + "x").c_str());
-    for (const Rate &rate : rates[i])
+    for (const Rate& rate : rates[i])
       printValue(rate.framesPerSecond < 0 ? -1 : rate.cpuMsPerFrame, " %12.2f");
     std::printf("\n");
   }

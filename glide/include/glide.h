@@ -78,11 +78,11 @@ typedef struct {
 } GrTmuVertex;
 
 typedef struct {
-  float x, y, z;       /* screen position; z unused by the W-buffer */
-  float r, g, b;       /* iterated colour, 0..255 */
-  float ooz;           /* 65535 / z for the Z-buffer */
-  float a;             /* iterated alpha, 0..255 */
-  float oow;           /* 1 / w: W-buffer and perspective */
+  float x, y, z; /* screen position; z unused by the W-buffer */
+  float r, g, b; /* iterated colour, 0..255 */
+  float ooz;     /* 65535 / z for the Z-buffer */
+  float a;       /* iterated alpha, 0..255 */
+  float oow;     /* 1 / w: W-buffer and perspective */
   GrTmuVertex tmuvtx[GLIDE_NUM_TMU];
 } GrVertex;
 
@@ -156,7 +156,7 @@ typedef union {
 typedef struct {
   Gu3dfHeader header;
   GuTexTable table;
-  void *data;
+  void* data;
   FxU32 mem_required;
 } Gu3dfInfo;
 
@@ -357,7 +357,7 @@ typedef struct {
 /* ---- operations ---- */
 FX_ENTRY void FX_CALL grGlideInit(void);
 FX_ENTRY void FX_CALL grGlideShutdown(void);
-FX_ENTRY FxBool FX_CALL grSstQueryHardware(GrHwConfiguration *hwconfig);
+FX_ENTRY FxBool FX_CALL grSstQueryHardware(GrHwConfiguration* hwconfig);
 FX_ENTRY void FX_CALL grSstSelect(int which_sst);
 FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution,
                                      GrScreenRefresh_t refresh, GrColorFormat_t format,
@@ -384,11 +384,11 @@ FX_ENTRY void FX_CALL grDepthBufferMode(GrDepthBufferMode_t mode);
 FX_ENTRY void FX_CALL grDepthBufferFunction(GrCmpFnc_t function);
 FX_ENTRY void FX_CALL grDepthMask(FxBool enable);
 
-FX_ENTRY void FX_CALL grDrawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c);
+FX_ENTRY void FX_CALL grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c);
 
 FX_ENTRY FxBool FX_CALL grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y,
                                         FxU32 src_width, FxU32 src_height, FxU32 dst_stride,
-                                        void *dst_data);
+                                        void* dst_data);
 
 FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
     GrChipID_t tmu, FxU8 evenOddMask, int width, int height, GrTextureFormat_t fmt,
@@ -396,8 +396,8 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
     GrTextureClampMode_t sClampMode, GrTextureClampMode_t tClampMode,
     GrTextureFilterMode_t minFilterMode, GrTextureFilterMode_t magFilterMode, float lodBias,
     FxBool trilinear);
-FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t mmid, const void *src,
-                                          const GuNccTable *table);
+FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t mmid, const void* src,
+                                          const GuNccTable* table);
 FX_ENTRY void FX_CALL guTexSource(GrMipMapId_t mmid);
 FX_ENTRY void FX_CALL guTexCombineFunction(GrChipID_t tmu, GrTextureCombineFnc_t tc);
 

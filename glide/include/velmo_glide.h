@@ -38,11 +38,11 @@ extern "C" {
 /* Receives each finished frame at grBufferSwap: 0x00RRGGBB pixels, top row
  * first, `stride` pixels from one row to the next. The pixels are valid only
  * during the call. */
-typedef void(FX_CALL *VglPresentFn)(const FxU32 *pixels, int width, int height, int stride,
-                                    int swapInterval, void *user);
+typedef void(FX_CALL* VglPresentFn)(const FxU32* pixels, int width, int height, int stride,
+                                    int swapInterval, void* user);
 
 /* NULL removes the presenter; frames are then only kept for read-back. */
-FX_ENTRY void FX_CALL vglSetPresenter(VglPresentFn fn, void *user);
+FX_ENTRY void FX_CALL vglSetPresenter(VglPresentFn fn, void* user);
 
 /* Renders at factor x 640 x 480 (1..4; others are ignored). Vertex positions
  * are scaled, so the picture is the same, only sharper. */
@@ -58,12 +58,12 @@ FX_ENTRY void FX_CALL vglSetDither(int enable);
 FX_ENTRY void FX_CALL vglSetTextureMemory(FxU32 bytes);
 
 /* Size of the buffers in pixels (scale x 640 x 480 once open, else 0). */
-FX_ENTRY void FX_CALL vglGetFrameSize(int *width, int *height);
+FX_ENTRY void FX_CALL vglGetFrameSize(int* width, int* height);
 
 /* Copies a colour buffer (GR_BUFFER_FRONTBUFFER: the last swapped frame,
  * GR_BUFFER_BACKBUFFER: the one being drawn) as 0x00RRGGBB, top row first,
  * into dst with dstStride pixels per row. FXFALSE when no buffer is open. */
-FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32 *dst, FxU32 dstStride);
+FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32* dst, FxU32 dstStride);
 
 /* Number of grBufferSwap calls since grSstWinOpen. */
 FX_ENTRY FxU32 FX_CALL vglFrameCount(void);
@@ -85,20 +85,20 @@ FX_ENTRY int FX_CALL vglGetThreads(void);
 #define VGL_MAX_ARGS 16
 
 typedef struct {
-  const char *name;          /* "grDrawTriangle", ... */
+  const char* name;          /* "grDrawTriangle", ... */
   int argCount;              /* numeric arguments, in order */
   double args[VGL_MAX_ARGS]; /* integers and floats, exactly as passed */
   int vertexCount;           /* 3 for the triangle calls, else 0 */
   GrVertex vertices[3];      /* copies of the vertices passed */
-  const char *text;          /* the file name of gu3df* calls, else NULL */
+  const char* text;          /* the file name of gu3df* calls, else NULL */
 } VglCall;
 
-typedef void(FX_CALL *VglRecordFn)(const VglCall *call, void *user);
+typedef void(FX_CALL* VglRecordFn)(const VglCall* call, void* user);
 
 /* From now on every Glide call is reported to fn before it takes effect
  * (pointer arguments other than vertices and file names are left out).
  * Only one recorder at a time; a new one replaces the old. */
-FX_ENTRY void FX_CALL vglRecordBegin(VglRecordFn fn, void *user);
+FX_ENTRY void FX_CALL vglRecordBegin(VglRecordFn fn, void* user);
 FX_ENTRY void FX_CALL vglRecordEnd(void);
 
 #ifdef __cplusplus

@@ -14,7 +14,7 @@ extern "C" {
 
 FX_ENTRY void FX_CALL grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 depth) {
   GLIDE_RECORD("grBufferClear", double(color), double(alpha), double(depth));
-  auto &ctx = context();
+  auto& ctx = context();
   if (!ctx.open) return;
   FxU32 argb = glide::toArgb(color);
   int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
@@ -29,7 +29,7 @@ FX_ENTRY void FX_CALL grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU16 dept
 
 FX_ENTRY void FX_CALL grBufferSwap(int interval) {
   GLIDE_RECORD("grBufferSwap", double(interval));
-  auto &ctx = context();
+  auto& ctx = context();
   if (!ctx.open) return;
   const bool pictureWanted = glide::framesWanted();
   glide::handOverFrame(pictureWanted);
@@ -37,41 +37,44 @@ FX_ENTRY void FX_CALL grBufferSwap(int interval) {
   ctx.drawStateChanged = true;  // another back buffer
   ++ctx.frameCount;
   if (!pictureWanted) return;
-  const FxU32 *front = ctx.frontBuffer();
-  FxU32 *out = ctx.presentBuffer.data();
+  const FxU32* front = ctx.frontBuffer();
+  FxU32* out = ctx.presentBuffer.data();
   const size_t pixels = size_t(ctx.width) * size_t(ctx.height);
   for (size_t i = 0; i < pixels; ++i) out[i] = front[i] & 0xFFFFFFu;
   glide::presentFrame(out, ctx.width, ctx.height, interval);
 }
 
 FX_ENTRY FxBool FX_CALL grLfbReadRegion(GrBuffer_t buffer, FxU32 x, FxU32 y, FxU32 width,
-                                        FxU32 height, FxU32 dstStride, void *dst) {
+                                        FxU32 height, FxU32 dstStride, void* dst) {
   GLIDE_RECORD("grLfbReadRegion", double(buffer), double(x), double(y), double(width),
                double(height), double(dstStride));
-  auto &ctx = context();
+  auto& ctx = context();
   if (!ctx.open || !dst) return FXFALSE;
   if (x >= FxU32(ctx.width) || y >= FxU32(ctx.height) || width > FxU32(ctx.width) - x ||
       height > FxU32(ctx.height) - y || dstStride < width * 2u)
     return FXFALSE;
   glide::finishDrawing();
-  unsigned char *out = static_cast<unsigned char *>(dst);
+  unsigned char* out = static_cast<unsigned char*>(dst);
   if (buffer == GR_BUFFER_AUXBUFFER || buffer == GR_BUFFER_DEPTHBUFFER) {
     if (!ctx.hasDepth) return FXFALSE;
     for (FxU32 row = 0; row < height; ++row) {
-      const FxU16 *src = ctx.depth.data() + size_t(ctx.memoryRow(int(y + row))) * ctx.width + x;
-      FxU16 *line = reinterpret_cast<FxU16 *>(out + size_t(row) * dstStride);
+      const FxU16* src = ctx.depth.data() + size_t(ctx.memoryRow(int(y + row))) * ctx.width + x;
+      FxU16* line = reinterpret_cast<FxU16*>(out + size_t(row) * dstStride);
       std::copy(src, src + width, line);
     }
     return FXTRUE;
   }
-  const FxU32 *colour;
-  if (buffer == GR_BUFFER_FRONTBUFFER) colour = ctx.frontBuffer();
-  else if (buffer == GR_BUFFER_BACKBUFFER) colour = ctx.backBuffer();
-  else return FXFALSE;
+  const FxU32* colour;
+  if (buffer == GR_BUFFER_FRONTBUFFER)
+    colour = ctx.frontBuffer();
+  else if (buffer == GR_BUFFER_BACKBUFFER)
+    colour = ctx.backBuffer();
+  else
+    return FXFALSE;
   // Rows in the window's coordinates (y per its origin), pixels RGB565.
   for (FxU32 row = 0; row < height; ++row) {
-    const FxU32 *src = colour + size_t(ctx.memoryRow(int(y + row))) * ctx.width + x;
-    FxU16 *line = reinterpret_cast<FxU16 *>(out + size_t(row) * dstStride);
+    const FxU32* src = colour + size_t(ctx.memoryRow(int(y + row))) * ctx.width + x;
+    FxU16* line = reinterpret_cast<FxU16*>(out + size_t(row) * dstStride);
     for (FxU32 i = 0; i < width; ++i) {
       FxU32 p = src[i];
       line[i] = FxU16(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F));
@@ -80,7 +83,7 @@ FX_ENTRY FxBool FX_CALL grLfbReadRegion(GrBuffer_t buffer, FxU32 x, FxU32 y, FxU
   return FXTRUE;
 }
 
-FX_ENTRY void FX_CALL vglSetPresenter(VglPresentFn fn, void *user) {
+FX_ENTRY void FX_CALL vglSetPresenter(VglPresentFn fn, void* user) {
   context().presenter = fn;
   context().presenterUser = user;
 }
@@ -97,7 +100,7 @@ FX_ENTRY void FX_CALL vglSetDither(int enable) {
 }
 
 FX_ENTRY void FX_CALL vglSetThreads(int threads) {
-  auto &ctx = context();
+  auto& ctx = context();
   ctx.settings.threads = threads > 0 ? (threads < glide::kMaxThreads ? threads : glide::kMaxThreads) : 0;
   if (!ctx.open) return;
   glide::finishDrawing();
@@ -110,20 +113,23 @@ FX_ENTRY void FX_CALL vglSetTextureMemory(FxU32 bytes) {
   if (bytes > 0) context().settings.textureMemory = bytes;
 }
 
-FX_ENTRY void FX_CALL vglGetFrameSize(int *width, int *height) {
-  auto &ctx = context();
+FX_ENTRY void FX_CALL vglGetFrameSize(int* width, int* height) {
+  auto& ctx = context();
   if (width) *width = ctx.open ? ctx.width : 0;
   if (height) *height = ctx.open ? ctx.height : 0;
 }
 
-FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32 *dst, FxU32 dstStride) {
-  auto &ctx = context();
+FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32* dst, FxU32 dstStride) {
+  auto& ctx = context();
   if (!ctx.open || !dst || dstStride < FxU32(ctx.width)) return FXFALSE;
   glide::finishDrawing();
-  const FxU32 *colour;
-  if (buffer == GR_BUFFER_FRONTBUFFER) colour = ctx.frontBuffer();
-  else if (buffer == GR_BUFFER_BACKBUFFER) colour = ctx.backBuffer();
-  else return FXFALSE;
+  const FxU32* colour;
+  if (buffer == GR_BUFFER_FRONTBUFFER)
+    colour = ctx.frontBuffer();
+  else if (buffer == GR_BUFFER_BACKBUFFER)
+    colour = ctx.backBuffer();
+  else
+    return FXFALSE;
   for (int row = 0; row < ctx.height; ++row)
     for (int x = 0; x < ctx.width; ++x)
       dst[size_t(row) * dstStride + x] = colour[size_t(row) * ctx.width + x] & 0xFFFFFFu;

@@ -5,12 +5,12 @@ namespace glide {
 namespace {
 
 // Keeps the part of the polygon where sign * (coordinate - limit) <= 0.
-int clipSide(const Point2 *in, int count, bool useX, double limit, double sign, Point2 *out) {
-  auto distance = [&](const Point2 &p) { return sign * ((useX ? p.x : p.y) - limit); };
+int clipSide(const Point2* in, int count, bool useX, double limit, double sign, Point2* out) {
+  auto distance = [&](const Point2& p) { return sign * ((useX ? p.x : p.y) - limit); };
   int written = 0;
   for (int i = 0; i < count; ++i) {
-    const Point2 &a = in[i];
-    const Point2 &b = in[(i + 1) % count];
+    const Point2& a = in[i];
+    const Point2& b = in[(i + 1) % count];
     double da = distance(a), db = distance(b);
     if (da <= 0) out[written++] = a;
     if ((da <= 0) != (db <= 0)) {

@@ -28,12 +28,12 @@ RenderState defaultRenderState() {
   return s;
 }
 
-bool operator==(const CombineState &a, const CombineState &b) {
+bool operator==(const CombineState& a, const CombineState& b) {
   return a.function == b.function && a.factor == b.factor && a.local == b.local &&
          a.other == b.other && a.invert == b.invert;
 }
 
-bool operator==(const RenderState &a, const RenderState &b) {
+bool operator==(const RenderState& a, const RenderState& b) {
   return a.color == b.color && a.alpha == b.alpha && a.constantColor == b.constantColor &&
          a.textureCombine == b.textureCombine && a.rgbSrc == b.rgbSrc && a.rgbDst == b.rgbDst &&
          a.alphaSrc == b.alphaSrc && a.alphaDst == b.alphaDst && a.chromaKey == b.chromaKey &&
@@ -44,8 +44,8 @@ bool operator==(const RenderState &a, const RenderState &b) {
 
 // Lives as long as the process: a frame the workers are still drawing when
 // the process ends without grGlideShutdown keeps its buffers to the end.
-Context &context() {
-  static Context *const instance = new Context;
+Context& context() {
+  static Context* const instance = new Context;
   return *instance;
 }
 
@@ -59,24 +59,24 @@ FxU32 toArgb(GrColor_t v) {
   }
 }
 
-static bool envFlag(const char *name) {
-  const char *value = std::getenv(name);
+static bool envFlag(const char* name) {
+  const char* value = std::getenv(name);
   return value && *value && std::strcmp(value, "0") != 0;
 }
 
-void readEnvironment(Settings &settings) {
+void readEnvironment(Settings& settings) {
   settings.noBoard = envFlag("VELMO_GLIDE_NO_BOARD");
   settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
   settings.referencePath = envFlag("VELMO_GLIDE_REFERENCE");
   settings.noAvx2 = envFlag("VELMO_GLIDE_NO_AVX2");
   settings.noAvx512 = envFlag("VELMO_GLIDE_NO_AVX512");
-  if (const char *threads = std::getenv("VELMO_GLIDE_THREADS")) {
+  if (const char* threads = std::getenv("VELMO_GLIDE_THREADS")) {
     int count = std::atoi(threads);
     if (count >= 0 && count <= kMaxThreads) settings.threads = count;
   }
-  if (const char *tile = std::getenv("VELMO_GLIDE_TILE")) {
+  if (const char* tile = std::getenv("VELMO_GLIDE_TILE")) {
     // "W" for W x W pixels, or "WxH".
-    char *end = nullptr;
+    char* end = nullptr;
     const long width = std::strtol(tile, &end, 10);
     const long height = (end && *end == 'x') ? std::strtol(end + 1, nullptr, 10) : width;
     auto fits = [](long n) { return n >= kMinTileSize && n <= kMaxTileSize; };
@@ -86,12 +86,12 @@ void readEnvironment(Settings &settings) {
     }
   }
   if (envFlag("VELMO_GLIDE_DITHER")) settings.dither = true;
-  if (const char *scale = std::getenv("VELMO_GLIDE_SCALE")) {
+  if (const char* scale = std::getenv("VELMO_GLIDE_SCALE")) {
     int factor = std::atoi(scale);
     if (factor >= 1 && factor <= kMaxScale) settings.scale = factor;
   }
-  if (const char *mem = std::getenv("VELMO_GLIDE_TEXMEM")) {
-    char *end = nullptr;
+  if (const char* mem = std::getenv("VELMO_GLIDE_TEXMEM")) {
+    char* end = nullptr;
     unsigned long long bytes = std::strtoull(mem, &end, 10);
     if (end != mem && bytes > 0 && bytes <= 0xFFFFFFFFull) settings.textureMemory = FxU32(bytes);
   }

@@ -34,9 +34,9 @@ struct RenderState {
   GrMipMapId_t textureSource;
 };
 
-bool operator==(const CombineState &a, const CombineState &b);
-bool operator==(const RenderState &a, const RenderState &b);
-inline bool operator!=(const RenderState &a, const RenderState &b) { return !(a == b); }
+bool operator==(const CombineState& a, const CombineState& b);
+bool operator==(const RenderState& a, const RenderState& b);
+inline bool operator!=(const RenderState& a, const RenderState& b) { return !(a == b); }
 
 RenderState defaultRenderState();
 
@@ -45,11 +45,11 @@ struct Settings {
   bool dither = false;
   FxU32 textureMemory = 2u * 1024u * 1024u;
   bool noBoard = false;
-  bool strictAux = false;  // honour "no aux buffer" literally: no depth test
-  bool referencePath = false;  // always the reference pixel path (for tests)
-  bool noAvx2 = false;         // the portable fast path even where a vector kernel is present
-  bool noAvx512 = false;       // at most the AVX2 kernel even where AVX-512 is present
-  int threads = 0;             // drawing threads; 0: one per processor
+  bool strictAux = false;             // honour "no aux buffer" literally: no depth test
+  bool referencePath = false;         // always the reference pixel path (for tests)
+  bool noAvx2 = false;                // the portable fast path even where a vector kernel is present
+  bool noAvx512 = false;              // at most the AVX2 kernel even where AVX-512 is present
+  int threads = 0;                    // drawing threads; 0: one per processor
   int tileWidth = 0, tileHeight = 0;  // screen tile in pixels; 0: our choice
 };
 
@@ -78,15 +78,15 @@ struct Context {
   bool drawStateChanged = true;
 
   VglPresentFn presenter = nullptr;
-  void *presenterUser = nullptr;
+  void* presenterUser = nullptr;
 
-  FxU32 *backBuffer() { return colour[back].data(); }
-  FxU32 *frontBuffer() { return colour[back ^ 1].data(); }
+  FxU32* backBuffer() { return colour[back].data(); }
+  FxU32* frontBuffer() { return colour[back ^ 1].data(); }
   // Memory row of a screen row in the origin the window was opened with.
   int memoryRow(int screenY) const { return originLowerLeft ? height - 1 - screenY : screenY; }
 };
 
-Context &context();
+Context& context();
 
 // True when a window is open, i.e. drawing has somewhere to go.
 inline bool drawingEnabled() { return context().open; }
@@ -95,6 +95,6 @@ inline bool drawingEnabled() { return context().open; }
 FxU32 toArgb(GrColor_t value);
 
 // Reads the environment settings once per grGlideInit.
-void readEnvironment(Settings &settings);
+void readEnvironment(Settings& settings);
 
 }  // namespace glide

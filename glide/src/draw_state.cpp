@@ -11,7 +11,7 @@ bool factorReadsTexture(GrCombineFactor_t f) {
   return f == GR_COMBINE_FACTOR_TEXTURE_ALPHA || f == GR_COMBINE_FACTOR_ONE_MINUS_TEXTURE_ALPHA;
 }
 
-bool readsTexture(const RenderState &s) {
+bool readsTexture(const RenderState& s) {
   return s.color.other == GR_COMBINE_OTHER_TEXTURE || s.alpha.other == GR_COMBINE_OTHER_TEXTURE ||
          factorReadsTexture(s.color.factor) || factorReadsTexture(s.alpha.factor) ||
          s.color.factor == GR_COMBINE_FACTOR_TEXTURE_RGB;
@@ -19,7 +19,7 @@ bool readsTexture(const RenderState &s) {
 
 }  // namespace
 
-Target currentTarget(Context &ctx) {
+Target currentTarget(Context& ctx) {
   Target target;
   target.colour = ctx.backBuffer();
   target.depth = ctx.hasDepth ? ctx.depth.data() : nullptr;
@@ -30,8 +30,8 @@ Target currentTarget(Context &ctx) {
   return target;
 }
 
-void takeDrawState(Context &ctx, DrawState *state) {
-  const RenderState &s = ctx.state;
+void takeDrawState(Context& ctx, DrawState* state) {
+  const RenderState& s = ctx.state;
   state->render = s;
   state->target = currentTarget(ctx);
   state->readsTexture = readsTexture(s);

@@ -16,8 +16,8 @@ struct Kernel;
 // first; screen row y (in the window's origin) is memory row
 // rowOfScreenY0 + rowStep * y.
 struct Target {
-  FxU32 *colour;
-  FxU16 *depth;  // null without a depth buffer
+  FxU32* colour;
+  FxU16* depth;  // null without a depth buffer
   int width, height;
   int rowOfScreenY0, rowStep;
 
@@ -28,25 +28,25 @@ struct Target {
 struct DrawState {
   RenderState render;
   Target target;
-  const Mipmap *texture;  // the texture source, or null
+  const Mipmap* texture;  // the texture source, or null
   bool readsTexture;      // the combine reads the texture path
   bool depthTest;         // a depth buffer and a depth mode
   bool wBuffer;           // depth from oow, else from ooz
   bool depthWrite;        // depthTest and the depth mask
   bool dither;
-  bool addAlpha;        // fast path: alpha blend ONE/ONE, else ONE/ZERO
-  FxU32 constantArgb;   // the constant colour, 0xAARRGGBB
-  FxU32 chromaRgb;      // the chroma-key value, 0x00RRGGBB
+  bool addAlpha;       // fast path: alpha blend ONE/ONE, else ONE/ZERO
+  FxU32 constantArgb;  // the constant colour, 0xAARRGGBB
+  FxU32 chromaRgb;     // the chroma-key value, 0x00RRGGBB
   // The fast pixel path chosen for this state (used for triangles whose
   // texture is downloaded), or null for the reference path.
-  const Kernel *kernel;
+  const Kernel* kernel;
 };
 
 // The context's back buffer and depth buffer.
-Target currentTarget(Context &ctx);
+Target currentTarget(Context& ctx);
 
 // The snapshot of the context's current state: its buffers, render state,
 // texture source and settings.
-void takeDrawState(Context &ctx, DrawState *state);
+void takeDrawState(Context& ctx, DrawState* state);
 
 }  // namespace glide

@@ -92,7 +92,7 @@ int blendFactor(GrAlphaBlendFnc_t factor, bool isSource, int srcChannel, int dst
   }
 }
 
-int blendChannel(const RenderState &s, bool alpha, int src, int dst, int srcAlpha,
+int blendChannel(const RenderState& s, bool alpha, int src, int dst, int srcAlpha,
                  int dstAlpha) {
   GrAlphaBlendFnc_t sf = alpha ? s.alphaSrc : s.rgbSrc;
   GrAlphaBlendFnc_t df = alpha ? s.alphaDst : s.rgbDst;
@@ -108,9 +108,9 @@ struct CombineInputs {
   int otherAlpha;  // the alpha combine's other input
 };
 
-CombineInputs combineInputs(const DrawState &state, const Rgba &iterated, const Rgba &texture,
+CombineInputs combineInputs(const DrawState& state, const Rgba& iterated, const Rgba& texture,
                             FxU16 depthValue) {
-  const RenderState &s = state.render;
+  const RenderState& s = state.render;
   const Rgba constant = unpack(state.constantArgb);
   CombineInputs in;
   in.texture = texture;
@@ -128,7 +128,7 @@ CombineInputs combineInputs(const DrawState &state, const Rgba &iterated, const 
 }
 
 // The colour combine: red, green and blue of the source.
-Rgba combineColour(const CombineState &c, const CombineInputs &in) {
+Rgba combineColour(const CombineState& c, const CombineInputs& in) {
   const int local[3] = {in.local.r, in.local.g, in.local.b};
   const int other[3] = {in.other.r, in.other.g, in.other.b};
   const int texture[3] = {in.texture.r, in.texture.g, in.texture.b};
@@ -142,7 +142,7 @@ Rgba combineColour(const CombineState &c, const CombineInputs &in) {
 }
 
 // The alpha combine: the source alpha.
-int combineAlpha(const CombineState &c, const CombineInputs &in) {
+int combineAlpha(const CombineState& c, const CombineInputs& in) {
   // LOD fraction: one level per pixel, so 0.
   const GrCombineFactor_t factor =
       c.factor == GR_COMBINE_FACTOR_TEXTURE_RGB ? GR_COMBINE_FACTOR_ZERO : c.factor;
@@ -153,25 +153,25 @@ int combineAlpha(const CombineState &c, const CombineInputs &in) {
 
 // The chroma key compares the colour the combine takes as "other" (the
 // texture path in the plug-in's state) with the key.
-bool chromaKeyRejects(const DrawState &state, const Rgba &other) {
+bool chromaKeyRejects(const DrawState& state, const Rgba& other) {
   return state.render.chromaKey &&
          ((FxU32(other.r) << 16) | (FxU32(other.g) << 8) | FxU32(other.b)) == state.chromaRgb;
 }
 
-FxU16 depthValueAt(const DrawState &state, float oow, float ooz) {
+FxU16 depthValueAt(const DrawState& state, float oow, float ooz) {
   if (state.wBuffer) return wDepth(oow);
   return FxU16(ooz > 0.0f ? (ooz < 65535.0f ? int(ooz) : 65535) : 0);
 }
 
 // Colour and alpha blended with what the buffer holds.
-Rgba blend(const RenderState &s, const Rgba &src, const Rgba &dst) {
+Rgba blend(const RenderState& s, const Rgba& src, const Rgba& dst) {
   return {blendChannel(s, false, src.r, dst.r, src.a, dst.a),
           blendChannel(s, false, src.g, dst.g, src.a, dst.a),
           blendChannel(s, false, src.b, dst.b, src.a, dst.a),
           blendChannel(s, true, src.a, dst.a, src.a, dst.a)};
 }
 
-FxU32 pixelValue(const DrawState &state, const Rgba &c, int x, int memoryRow) {
+FxU32 pixelValue(const DrawState& state, const Rgba& c, int x, int memoryRow) {
   FxU32 rgb = state.dither ? dither565(c.r, c.g, c.b, x, memoryRow)
                            : (FxU32(c.r) << 16) | (FxU32(c.g) << 8) | FxU32(c.b);
   return (FxU32(c.a) << 24) | rgb;
@@ -192,13 +192,13 @@ FxU32 dither565(int r, int g, int b, int x, int y) {
   return (FxU32(quantize(r, 5)) << 16) | (FxU32(quantize(g, 6)) << 8) | FxU32(quantize(b, 5));
 }
 
-void shadeSpanReference(const Triangle &tri, SpanScratch &, int y, int origin, int x0, int x1) {
-  const DrawState &state = *tri.state;
-  const RenderState &s = state.render;
-  const Target &target = state.target;
+void shadeSpanReference(const Triangle& tri, SpanScratch&, int y, int origin, int x0, int x1) {
+  const DrawState& state = *tri.state;
+  const RenderState& s = state.render;
+  const Target& target = state.target;
   const size_t rowOffset = target.rowOffset(y);
-  FxU32 *colour = target.colour + rowOffset;
-  FxU16 *depth = state.depthTest ? target.depth + rowOffset : nullptr;
+  FxU32* colour = target.colour + rowOffset;
+  FxU16* depth = state.depthTest ? target.depth + rowOffset : nullptr;
   const float oow0 = tri.oow.spanStart(origin, y), sow0 = tri.sow.spanStart(origin, y),
               tow0 = tri.tow.spanStart(origin, y);
   const float r0 = tri.r.spanStart(origin, y), g0 = tri.g.spanStart(origin, y),

@@ -20,10 +20,10 @@ DumpSettings dump;
 }  // namespace
 
 void openPresenters(int width, int height) {
-  const char *folder = std::getenv("VELMO_GLIDE_DUMP_DIR");
+  const char* folder = std::getenv("VELMO_GLIDE_DUMP_DIR");
   dump.folder = folder ? folder : "";
   dump.every = 1;
-  if (const char *every = std::getenv("VELMO_GLIDE_DUMP_EVERY")) {
+  if (const char* every = std::getenv("VELMO_GLIDE_DUMP_EVERY")) {
     long n = std::strtol(every, nullptr, 10);
     if (n > 0) dump.every = n;
   }
@@ -37,8 +37,8 @@ bool framesWanted() {
   return context().presenter || !dump.folder.empty() || ownWindowOpen();
 }
 
-void presentFrame(const FxU32 *pixels, int width, int height, int swapInterval) {
-  auto &ctx = context();
+void presentFrame(const FxU32* pixels, int width, int height, int swapInterval) {
+  auto& ctx = context();
   if (ctx.presenter) ctx.presenter(pixels, width, height, width, swapInterval, ctx.presenterUser);
   if (!dump.folder.empty()) {
     if (dump.frame % FxU32(dump.every) == 0) {
@@ -52,8 +52,8 @@ void presentFrame(const FxU32 *pixels, int width, int height, int swapInterval) 
   showInOwnWindow(pixels, width, height, swapInterval);
 }
 
-bool writeBmp(const char *path, const FxU32 *pixels, int width, int height) {
-  std::FILE *file = std::fopen(path, "wb");
+bool writeBmp(const char* path, const FxU32* pixels, int width, int height) {
+  std::FILE* file = std::fopen(path, "wb");
   if (!file) return false;
   const FxU32 imageBytes = FxU32(width) * FxU32(height) * 4u;
   unsigned char header[54] = {'B', 'M'};

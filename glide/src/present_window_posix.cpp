@@ -5,7 +5,7 @@
 namespace glide {
 
 void openOwnWindow(int, int) {}
-void showInOwnWindow(const FxU32 *, int, int, int) {}
+void showInOwnWindow(const FxU32*, int, int, int) {}
 void closeOwnWindow() {}
 bool ownWindowOpen() { return false; }
 

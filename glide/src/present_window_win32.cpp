@@ -22,7 +22,7 @@ LRESULT CALLBACK frameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 bool windowWanted() {
-  const char *value = std::getenv("VELMO_GLIDE_WINDOW");
+  const char* value = std::getenv("VELMO_GLIDE_WINDOW");
   return !(value && std::strcmp(value, "0") == 0);
 }
 
@@ -60,7 +60,7 @@ void openOwnWindow(int width, int height) {
 
 bool ownWindowOpen() { return frameWindow != nullptr; }
 
-void showInOwnWindow(const FxU32 *pixels, int width, int height, int swapInterval) {
+void showInOwnWindow(const FxU32* pixels, int width, int height, int swapInterval) {
   if (!frameWindow) return;
   BITMAPINFO info;
   std::memset(&info, 0, sizeof info);

@@ -51,9 +51,9 @@ struct EdgeWalk {
 };
 
 // One triangle of the outline's fan, inside the clip rectangle.
-void rasterizePart(const int32_t x[3], const int32_t y[3], const Triangle &tri,
-                   const PixelRect &clip, SpanScratch &scratch) {
-  const Target &target = tri.state->target;
+void rasterizePart(const int32_t x[3], const int32_t y[3], const Triangle& tri,
+                   const PixelRect& clip, SpanScratch& scratch) {
+  const Target& target = tri.state->target;
   int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
   int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
   // Rows whose centre (16 r + 8) lies within [minY, maxY], inside the clip;
@@ -75,12 +75,15 @@ void rasterizePart(const int32_t x[3], const int32_t y[3], const Triangle &tri,
     const int64_t threshold = (dy < 0 || (dy == 0 && dx < 0)) ? 0 : 1;
     if (dy == 0) {
       // dx (16 row + 8 - py) >= threshold, with |dx| >= 1 and threshold 0 or 1.
-      if (dx > 0) rowFirst = std::max(rowFirst, ceilDiv(y[i] + threshold - 8, kSub));
-      else if (dx < 0) rowLast = std::min(rowLast, floorDiv(y[i] - threshold - 8, kSub));
-      else rowLast = rowFirst - 1;  // not an edge: a triangle without area
+      if (dx > 0)
+        rowFirst = std::max(rowFirst, ceilDiv(y[i] + threshold - 8, kSub));
+      else if (dx < 0)
+        rowLast = std::min(rowLast, floorDiv(y[i] - threshold - 8, kSub));
+      else
+        rowLast = rowFirst - 1;  // not an edge: a triangle without area
       continue;
     }
-    int64_t *e = dy < 0 ? edge[0][lefts++] : edge[1][rights++];
+    int64_t* e = dy < 0 ? edge[0][lefts++] : edge[1][rights++];
     e[0] = x[i], e[1] = y[i], e[2] = dx, e[3] = dy, e[4] = threshold;
   }
   if (rowFirst > rowLast || std::max<int64_t>(colFirst, clip.x0) > std::min<int64_t>(colLast, clip.x1 - 1))
@@ -88,10 +91,14 @@ void rasterizePart(const int32_t x[3], const int32_t y[3], const Triangle &tri,
 
   EdgeWalk left[2], right[2];
   for (int k = 0; k < 2; ++k) {
-    if (k < lefts) left[k].start(edge[0][k][0], edge[0][k][1], edge[0][k][2], edge[0][k][3], edge[0][k][4], rowFirst);
-    else left[k].never(-colFirst);
-    if (k < rights) right[k].start(edge[1][k][0], edge[1][k][1], edge[1][k][2], edge[1][k][3], edge[1][k][4], rowFirst);
-    else right[k].never(colLast);
+    if (k < lefts)
+      left[k].start(edge[0][k][0], edge[0][k][1], edge[0][k][2], edge[0][k][3], edge[0][k][4], rowFirst);
+    else
+      left[k].never(-colFirst);
+    if (k < rights)
+      right[k].start(edge[1][k][0], edge[1][k][1], edge[1][k][2], edge[1][k][3], edge[1][k][4], rowFirst);
+    else
+      right[k].never(colLast);
   }
   const SpanFunction shade = tri.kernel->shade;
   for (int64_t row = rowFirst; row <= rowLast; ++row) {
@@ -108,7 +115,7 @@ void rasterizePart(const int32_t x[3], const int32_t y[3], const Triangle &tri,
 
 }  // namespace
 
-void rasterize(const Triangle &tri, const PixelRect &clip, SpanScratch &scratch) {
+void rasterize(const Triangle& tri, const PixelRect& clip, SpanScratch& scratch) {
   if (tri.corners == 3) {
     rasterizePart(tri.x, tri.y, tri, clip, scratch);
   } else {
@@ -125,7 +132,7 @@ void rasterize(const Triangle &tri, const PixelRect &clip, SpanScratch &scratch)
   if (tri.kernel->finish) tri.kernel->finish(scratch);
 }
 
-bool touches(const Triangle &tri, const PixelRect &rect) {
+bool touches(const Triangle& tri, const PixelRect& rect) {
   if (rect.x0 > tri.maxX || rect.x1 <= tri.minX || rect.y0 > tri.maxY || rect.y1 <= tri.minY)
     return false;
   if (tri.corners != 3) return true;

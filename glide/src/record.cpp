@@ -6,12 +6,12 @@
 namespace glide {
 namespace {
 VglRecordFn recorder = nullptr;
-void *recorderUser = nullptr;
+void* recorderUser = nullptr;
 }  // namespace
 
 bool recording() { return recorder != nullptr; }
 
-void recordCall(const char *name, std::initializer_list<double> args) {
+void recordCall(const char* name, std::initializer_list<double> args) {
   if (!recorder) return;
   VglCall call{};
   call.name = name;
@@ -22,7 +22,7 @@ void recordCall(const char *name, std::initializer_list<double> args) {
   recorder(&call, recorderUser);
 }
 
-void recordText(const char *name, const char *text) {
+void recordText(const char* name, const char* text) {
   if (!recorder) return;
   VglCall call{};
   call.name = name;
@@ -30,12 +30,12 @@ void recordText(const char *name, const char *text) {
   recorder(&call, recorderUser);
 }
 
-void recordTriangle(const char *name, const GrVertex *a, const GrVertex *b, const GrVertex *c) {
+void recordTriangle(const char* name, const GrVertex* a, const GrVertex* b, const GrVertex* c) {
   if (!recorder) return;
   VglCall call{};
   call.name = name;
-  const GrVertex *vertices[3] = {a, b, c};
-  for (const GrVertex *v : vertices) {
+  const GrVertex* vertices[3] = {a, b, c};
+  for (const GrVertex* v : vertices) {
     // A null vertex is recorded as all zeros; the draw itself ignores the call.
     if (v) std::memcpy(&call.vertices[call.vertexCount], v, sizeof(GrVertex));
     ++call.vertexCount;
@@ -47,7 +47,7 @@ void recordTriangle(const char *name, const GrVertex *a, const GrVertex *b, cons
 
 extern "C" {
 
-FX_ENTRY void FX_CALL vglRecordBegin(VglRecordFn fn, void *user) {
+FX_ENTRY void FX_CALL vglRecordBegin(VglRecordFn fn, void* user) {
   glide::recorder = fn;
   glide::recorderUser = user;
 }

@@ -8,14 +8,14 @@
 namespace glide {
 
 bool recording();
-void recordCall(const char *name, std::initializer_list<double> args);
-void recordText(const char *name, const char *text);
-void recordTriangle(const char *name, const GrVertex *a, const GrVertex *b, const GrVertex *c);
+void recordCall(const char* name, std::initializer_list<double> args);
+void recordText(const char* name, const char* text);
+void recordTriangle(const char* name, const GrVertex* a, const GrVertex* b, const GrVertex* c);
 
 }  // namespace glide
 
 // Used at the top of every API function.
-#define GLIDE_RECORD(name, ...)                                          \
-  do {                                                                   \
+#define GLIDE_RECORD(name, ...)                                         \
+  do {                                                                  \
     if (::glide::recording()) ::glide::recordCall(name, {__VA_ARGS__}); \
   } while (0)

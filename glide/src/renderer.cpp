@@ -23,12 +23,12 @@ struct Renderer {
   PixelRect screen{0, 0, 0, 0};
   std::vector<SpanScratch> scratch;  // one per drawing thread
   // The snapshot the next triangle is drawn with: in the bins, or `direct`.
-  const DrawState *current = nullptr;
+  const DrawState* current = nullptr;
   DrawState direct;
   Triangle directTriangle;
   TileBins bins[2];
-  int binning = 0;         // the bins the caller fills
-  bool drawing = false;    // the other bins are being drawn by the workers
+  int binning = 0;       // the bins the caller fills
+  bool drawing = false;  // the other bins are being drawn by the workers
   std::unique_ptr<WorkerPool> pool;
   std::atomic<int> nextTile{0};
 };
@@ -36,15 +36,15 @@ struct Renderer {
 // Lives as long as the process, as the context does: its workers may be
 // drawing when the process ends. Made on first use, so a host that loads
 // the library without drawing (the settings dialog alone) keeps nothing.
-Renderer &renderer() {
-  static Renderer *const instance = new Renderer;
+Renderer& renderer() {
+  static Renderer* const instance = new Renderer;
   return *instance;
 }
 
 // A job of the worker pool: every thread takes tiles until none is left.
-void drawTiles(void *bins, int thread) {
-  Renderer &r = renderer();
-  const TileBins &b = *static_cast<const TileBins *>(bins);
+void drawTiles(void* bins, int thread) {
+  Renderer& r = renderer();
+  const TileBins& b = *static_cast<const TileBins*>(bins);
   const int count = b.activeTileCount();
   for (int tile = r.nextTile.fetch_add(1, std::memory_order_relaxed); tile < count;
        tile = r.nextTile.fetch_add(1, std::memory_order_relaxed))
@@ -53,7 +53,7 @@ void drawTiles(void *bins, int thread) {
 
 // Waits for (and helps with) the frame the workers are drawing.
 void settleDrawing() {
-  Renderer &r = renderer();
+  Renderer& r = renderer();
   if (!r.drawing) return;
   r.pool->finish();
   r.bins[r.binning ^ 1].reset();
@@ -61,17 +61,17 @@ void settleDrawing() {
 }
 
 void forgetQueued() {
-  Renderer &r = renderer();
+  Renderer& r = renderer();
   r.bins[r.binning].reset();
   if (r.threads > 1) r.current = nullptr;  // its storage is reused
 }
 
 // The snapshot of the context's state for the next triangle.
-const DrawState *currentDrawState() {
-  Renderer &r = renderer();
-  Context &ctx = context();
+const DrawState* currentDrawState() {
+  Renderer& r = renderer();
+  Context& ctx = context();
   if (r.current && !ctx.drawStateChanged) return r.current;
-  DrawState *state = &r.direct;
+  DrawState* state = &r.direct;
   if (r.threads > 1) {
     state = r.bins[r.binning].newState();
     if (!state) {
@@ -89,7 +89,7 @@ const DrawState *currentDrawState() {
 // fill), spans are never cut, and a tile of colour and depth stays within
 // about a quarter of a core's second-level cache, beside the textures. Each
 // thread gets at least eight tiles to share out the uneven ones.
-void chooseTileSize(int width, int height, int threads, int *tileWidth, int *tileHeight) {
+void chooseTileSize(int width, int height, int threads, int* tileWidth, int* tileHeight) {
   constexpr int kTileBytes = 256 * 1024, kBytesPerPixel = 6;
   int rows = kTileBytes / (width * kBytesPerPixel);
   rows = std::min(rows, height / (8 * threads));
@@ -100,8 +100,8 @@ void chooseTileSize(int width, int height, int threads, int *tileWidth, int *til
 
 }  // namespace
 
-void startRenderer(Context &ctx) {
-  Renderer &r = renderer();
+void startRenderer(Context& ctx) {
+  Renderer& r = renderer();
   stopRenderer();
   int threads = ctx.settings.threads > 0 ? ctx.settings.threads : processorCount();
   if (threads > kMaxThreads) threads = kMaxThreads;
@@ -109,7 +109,7 @@ void startRenderer(Context &ctx) {
   if (threads > 1) {
     int tileWidth = ctx.settings.tileWidth, tileHeight = ctx.settings.tileHeight;
     if (tileWidth == 0) chooseTileSize(ctx.width, ctx.height, threads, &tileWidth, &tileHeight);
-    for (TileBins &bins : r.bins) bins.open(ctx.width, ctx.height, tileWidth, tileHeight);
+    for (TileBins& bins : r.bins) bins.open(ctx.width, ctx.height, tileWidth, tileHeight);
     r.pool.reset(new WorkerPool(threads));
     threads = r.pool->threads();
   }
@@ -120,11 +120,11 @@ void startRenderer(Context &ctx) {
 }
 
 void stopRenderer() {
-  Renderer &r = renderer();
+  Renderer& r = renderer();
   settleDrawing();
   forgetQueued();
   r.pool.reset();  // joins the workers
-  for (TileBins &bins : r.bins) bins.close();
+  for (TileBins& bins : r.bins) bins.close();
   std::vector<SpanScratch>().swap(r.scratch);
   r.current = nullptr;
   r.threads = 0;
@@ -132,17 +132,17 @@ void stopRenderer() {
 
 int drawingThreads() { return renderer().threads; }
 
-void drawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
-  Renderer &r = renderer();
-  Context &ctx = context();
+void drawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
+  Renderer& r = renderer();
+  Context& ctx = context();
   if (!ctx.open || r.threads == 0) return;
-  const DrawState *state = currentDrawState();
+  const DrawState* state = currentDrawState();
   if (r.threads == 1) {
     if (setUpTriangle(ctx, *state, a, b, c, &r.directTriangle))
       rasterize(r.directTriangle, r.screen, r.scratch[0]);
     return;
   }
-  Triangle *tri = r.bins[r.binning].newTriangle();
+  Triangle* tri = r.bins[r.binning].newTriangle();
   if (!tri) {
     finishDrawing();
     state = currentDrawState();
@@ -160,8 +160,8 @@ void drawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
 }
 
 void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth) {
-  Renderer &r = renderer();
-  Context &ctx = context();
+  Renderer& r = renderer();
+  Context& ctx = context();
   if (!ctx.open || r.threads == 0) return;
   const ClearCommand clear = {currentTarget(ctx), argb, depth, writeDepth && ctx.hasDepth};
   if (r.threads == 1) {
@@ -174,7 +174,7 @@ void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth) {
 }
 
 void finishDrawing() {
-  Renderer &r = renderer();
+  Renderer& r = renderer();
   if (r.threads <= 1) return;
   settleDrawing();
   if (!r.bins[r.binning].empty()) {
@@ -185,7 +185,7 @@ void finishDrawing() {
 }
 
 void handOverFrame(bool pictureWanted) {
-  Renderer &r = renderer();
+  Renderer& r = renderer();
   if (r.threads <= 1) return;
   if (pictureWanted) {
     finishDrawing();
@@ -201,8 +201,8 @@ void handOverFrame(bool pictureWanted) {
   forgetQueued();
 }
 
-void textureWillChange(const Mipmap &texture) {
-  Renderer &r = renderer();
+void textureWillChange(const Mipmap& texture) {
+  Renderer& r = renderer();
   if (r.threads <= 1) return;
   if (r.drawing && r.bins[r.binning ^ 1].reads(texture)) settleDrawing();
   if (r.bins[r.binning].reads(texture)) finishDrawing();

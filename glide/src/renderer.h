@@ -14,13 +14,13 @@ namespace glide {
 
 // Opens the renderer for the context's window: tiles and threads as the
 // settings ask (at grSstWinOpen).
-void startRenderer(Context &ctx);
+void startRenderer(Context& ctx);
 // Discards queued work and stops every worker thread (window closed).
 void stopRenderer();
 // The number of threads drawing (1: the direct path); 0 when not started.
 int drawingThreads();
 
-void drawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c);
+void drawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c);
 // Clears the back buffer (and the depth buffer when writeDepth).
 void clearBuffers(FxU32 argb, FxU16 depth, bool writeDepth);
 // Draws everything queued: before a swap, a read of the buffers, or
@@ -30,6 +30,6 @@ void finishDrawing();
 // otherwise the workers draw it while the caller goes on.
 void handOverFrame(bool pictureWanted);
 // Draws what is queued if any of it reads the texture (before it changes).
-void textureWillChange(const Mipmap &texture);
+void textureWillChange(const Mipmap& texture);
 
 }  // namespace glide

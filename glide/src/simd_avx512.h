@@ -22,9 +22,9 @@ struct Avx512 {
 
   // ---- single precision ----
   static F set1(float v) { return _mm512_set1_ps(v); }
-  static F load(const float *p) { return _mm512_load_ps(p); }
-  static void storeAt(float *p, F v) { _mm512_storeu_ps(p, v); }
-  static F loadAt(const float *p) { return _mm512_loadu_ps(p); }
+  static F load(const float* p) { return _mm512_load_ps(p); }
+  static void storeAt(float* p, F v) { _mm512_storeu_ps(p, v); }
+  static F loadAt(const float* p) { return _mm512_loadu_ps(p); }
   static F laneIndex() {
     return _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   }
@@ -46,10 +46,10 @@ struct Avx512 {
 
   // ---- 32-bit integers ----
   static I set1i(int32_t v) { return _mm512_set1_epi32(v); }
-  static I loadi(const int32_t *p) { return _mm512_load_si512(p); }
-  static void store(int32_t *p, I v) { _mm512_store_si512(p, v); }
-  static void storeAt(int32_t *p, I v) { _mm512_storeu_si512(p, v); }
-  static I loadAt(const int32_t *p) { return _mm512_loadu_si512(p); }
+  static I loadi(const int32_t* p) { return _mm512_load_si512(p); }
+  static void store(int32_t* p, I v) { _mm512_store_si512(p, v); }
+  static void storeAt(int32_t* p, I v) { _mm512_storeu_si512(p, v); }
+  static I loadAt(const int32_t* p) { return _mm512_loadu_si512(p); }
   static I laneIndexInt() { return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15); }
   static I add32(I a, I b) { return _mm512_add_epi32(a, b); }
   static I sub32(I a, I b) { return _mm512_sub_epi32(a, b); }
@@ -93,12 +93,12 @@ struct Avx512 {
 
   // ---- memory ----
   // offsets[level] for each lane (levels 0..15).
-  static I levelBase(const int32_t *offsets, I level) {
+  static I levelBase(const int32_t* offsets, I level) {
     return _mm512_permutexvar_epi32(level, _mm512_loadu_si512(offsets));
   }
-  static I gather(const FxU32 *base, I index) { return _mm512_i32gather_epi32(index, base, 4); }
+  static I gather(const FxU32* base, I index) { return _mm512_i32gather_epi32(index, base, 4); }
   // base[index] and base[index + 1] of every lane, one 64-bit element each.
-  static void gatherPairs(const FxU32 *base, I index, I *left, I *right) {
+  static void gatherPairs(const FxU32* base, I index, I* left, I* right) {
     const I low = _mm512_i32gather_epi64(_mm512_castsi512_si256(index), base, 4);
     const I high = _mm512_i32gather_epi64(_mm512_extracti64x4_epi64(index, 1), base, 4);
     const I even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
@@ -107,26 +107,26 @@ struct Avx512 {
     *right = _mm512_permutex2var_epi32(low, odd, high);
   }
   // row[lane] of the sixteen values from row on, lane in 0..15.
-  static I window(const FxU32 *row, I lane) {
+  static I window(const FxU32* row, I lane) {
     return _mm512_permutexvar_epi32(lane, _mm512_loadu_si512(row));
   }
-  static I loadColour(const FxU32 *p) { return _mm512_loadu_si512(p); }
+  static I loadColour(const FxU32* p) { return _mm512_loadu_si512(p); }
   // Only the live lanes are read: the others' offsets may lie outside.
-  static I gatherColour(const FxU32 *base, const int32_t *offset, M live) {
+  static I gatherColour(const FxU32* base, const int32_t* offset, M live) {
     return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), live.bits, loadi(offset), base, 4);
   }
-  static I loadDepth(const FxU16 *p) {
-    return _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)));
+  static I loadDepth(const FxU16* p) {
+    return _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
   }
   // 32 bits at each live lane's 16-bit value (the buffer has a spare value
   // at its end).
-  static I gatherDepth(const FxU16 *d, const int32_t *o, M live) {
+  static I gatherDepth(const FxU16* d, const int32_t* o, M live) {
     return _mm512_and_si512(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), live.bits, loadi(o), d, 2),
                             _mm512_set1_epi32(0xFFFF));
   }
   // Sixteen pixels of a row; only the live lanes are written.
-  static void storeColour(FxU32 *p, I, I value, M live) { _mm512_mask_storeu_epi32(p, live.bits, value); }
-  static void storeDepth(FxU16 *p, I value, M live) {
+  static void storeColour(FxU32* p, I, I value, M live) { _mm512_mask_storeu_epi32(p, live.bits, value); }
+  static void storeDepth(FxU16* p, I value, M live) {
     _mm256_mask_storeu_epi16(p, live.bits, _mm512_cvtepi32_epi16(value));
   }
 };

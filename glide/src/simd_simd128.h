@@ -26,10 +26,10 @@ struct Simd128 {
 
   // ---- single precision ----
   static F set1(float v) { return wasm_f32x4_splat(v); }
-  static F load(const float *p) { return wasm_v128_load(p); }
+  static F load(const float* p) { return wasm_v128_load(p); }
   static F laneIndex() { return wasm_f32x4_make(0, 1, 2, 3); }
-  static void storeAt(float *p, F v) { wasm_v128_store(p, v); }
-  static F loadAt(const float *p) { return wasm_v128_load(p); }
+  static void storeAt(float* p, F v) { wasm_v128_store(p, v); }
+  static F loadAt(const float* p) { return wasm_v128_load(p); }
   static F add(F a, F b) { return wasm_f32x4_add(a, b); }
   static F sub(F a, F b) { return wasm_f32x4_sub(a, b); }
   static F mul(F a, F b) { return wasm_f32x4_mul(a, b); }
@@ -46,10 +46,14 @@ struct Simd128 {
   static F fromBits(I a) { return a; }
   template <int kPredicate>
   static M compare(F a, F b) {
-    if constexpr (kPredicate == kEqual) return {wasm_f32x4_eq(a, b)};
-    else if constexpr (kPredicate == kGreater) return {wasm_f32x4_gt(a, b)};
-    else if constexpr (kPredicate == kNotGreater) return {wasm_v128_not(wasm_f32x4_gt(a, b))};
-    else if constexpr (kPredicate == kNotLess) return {wasm_v128_not(wasm_f32x4_lt(a, b))};
+    if constexpr (kPredicate == kEqual)
+      return {wasm_f32x4_eq(a, b)};
+    else if constexpr (kPredicate == kGreater)
+      return {wasm_f32x4_gt(a, b)};
+    else if constexpr (kPredicate == kNotGreater)
+      return {wasm_v128_not(wasm_f32x4_gt(a, b))};
+    else if constexpr (kPredicate == kNotLess)
+      return {wasm_v128_not(wasm_f32x4_lt(a, b))};
     else {
       static_assert(kPredicate == kNotGreaterOrEqual, "a comparison the kernel makes");
       return {wasm_v128_not(wasm_f32x4_ge(a, b))};
@@ -59,9 +63,9 @@ struct Simd128 {
 
   // ---- 32-bit integers ----
   static I set1i(int32_t v) { return wasm_i32x4_splat(v); }
-  static void store(int32_t *p, I v) { wasm_v128_store(p, v); }
-  static void storeAt(int32_t *p, I v) { wasm_v128_store(p, v); }
-  static I loadAt(const int32_t *p) { return wasm_v128_load(p); }
+  static void store(int32_t* p, I v) { wasm_v128_store(p, v); }
+  static void storeAt(int32_t* p, I v) { wasm_v128_store(p, v); }
+  static I loadAt(const int32_t* p) { return wasm_v128_load(p); }
   static I laneIndexInt() { return wasm_i32x4_make(0, 1, 2, 3); }
   static I add32(I a, I b) { return wasm_i32x4_add(a, b); }
   static I sub32(I a, I b) { return wasm_i32x4_sub(a, b); }
@@ -109,16 +113,16 @@ struct Simd128 {
 
   // ---- memory ----
   // offsets[level] for each lane (levels 0..8).
-  static I levelBase(const int32_t *offsets, I level) {
+  static I levelBase(const int32_t* offsets, I level) {
     return wasm_i32x4_make(offsets[wasm_i32x4_extract_lane(level, 0)], offsets[wasm_i32x4_extract_lane(level, 1)],
                            offsets[wasm_i32x4_extract_lane(level, 2)], offsets[wasm_i32x4_extract_lane(level, 3)]);
   }
-  static I gather(const FxU32 *base, I index) {
+  static I gather(const FxU32* base, I index) {
     return wasm_u32x4_make(base[wasm_i32x4_extract_lane(index, 0)], base[wasm_i32x4_extract_lane(index, 1)],
                            base[wasm_i32x4_extract_lane(index, 2)], base[wasm_i32x4_extract_lane(index, 3)]);
   }
   // base[index] and base[index + 1] of every lane.
-  static void gatherPairs(const FxU32 *base, I index, I *left, I *right) {
+  static void gatherPairs(const FxU32* base, I index, I* left, I* right) {
     const FxU32 *p0 = base + wasm_i32x4_extract_lane(index, 0), *p1 = base + wasm_i32x4_extract_lane(index, 1),
                 *p2 = base + wasm_i32x4_extract_lane(index, 2), *p3 = base + wasm_i32x4_extract_lane(index, 3);
     *left = wasm_u32x4_make(p0[0], p1[0], p2[0], p3[0]);
@@ -126,14 +130,14 @@ struct Simd128 {
   }
   // row[lane] of the four values from row on, lane in 0..3: the bytes of
   // lane k are 4 lane[k] .. 4 lane[k] + 3.
-  static I window(const FxU32 *row, I lane) {
+  static I window(const FxU32* row, I lane) {
     const v128_t bytes = wasm_i32x4_add(wasm_i32x4_mul(lane, wasm_i32x4_splat(0x04040404)),
                                         wasm_i32x4_splat(0x03020100));
     return wasm_i8x16_swizzle(wasm_v128_load(row), bytes);
   }
-  static I loadColour(const FxU32 *p) { return wasm_v128_load(p); }
+  static I loadColour(const FxU32* p) { return wasm_v128_load(p); }
   // Only the live lanes are read: the others' offsets may lie outside.
-  static I gatherColour(const FxU32 *base, const int32_t *offset, M live) {
+  static I gatherColour(const FxU32* base, const int32_t* offset, M live) {
     alignas(16) FxU32 held[kLanes] = {};
     for (unsigned bits = laneBits(live); bits; bits &= bits - 1) {
       const int k = __builtin_ctz(bits);
@@ -141,8 +145,8 @@ struct Simd128 {
     }
     return wasm_v128_load(held);
   }
-  static I loadDepth(const FxU16 *p) { return wasm_u32x4_load16x4(p); }
-  static I gatherDepth(const FxU16 *d, const int32_t *o, M live) {
+  static I loadDepth(const FxU16* p) { return wasm_u32x4_load16x4(p); }
+  static I gatherDepth(const FxU16* d, const int32_t* o, M live) {
     alignas(16) int32_t held[kLanes] = {};
     for (unsigned bits = laneBits(live); bits; bits &= bits - 1) {
       const int k = __builtin_ctz(bits);
@@ -151,10 +155,10 @@ struct Simd128 {
     return wasm_v128_load(held);
   }
   // Four pixels of a row; the lanes not live store back what they held.
-  static void storeColour(FxU32 *p, I held, I value, M live) {
+  static void storeColour(FxU32* p, I held, I value, M live) {
     wasm_v128_store(p, wasm_v128_bitselect(value, held, live.bits));
   }
-  static void storeDepth(FxU16 *p, I value, M live) {
+  static void storeDepth(FxU16* p, I value, M live) {
     alignas(16) int32_t values[kLanes];
     wasm_v128_store(values, value);
     for (unsigned bits = laneBits(live); bits; bits &= bits - 1) {

@@ -7,9 +7,9 @@
 namespace glide {
 namespace {
 
-bool fastPathApplies(const DrawState &state) {
-  const RenderState &s = state.render;
-  const Mipmap *m = state.texture;
+bool fastPathApplies(const DrawState& state) {
+  const RenderState& s = state.render;
+  const Mipmap* m = state.texture;
   if (!m || !m->bilinearMin || !m->bilinearMag || m->lodBias != 0.0f) return false;
   if (m->mipmapMode != GR_MIPMAP_NEAREST && m->mipmapMode != GR_MIPMAP_DISABLE) return false;
   switch (s.textureCombine) {  // those that pass unit 0's texel through
@@ -48,12 +48,12 @@ bool cpuHasAvx512() {
 }
 #endif
 
-void shadeSpanPortable(const Triangle &tri, SpanScratch &, int y, int origin, int x0, int x1) {
-  const DrawState &state = *tri.state;
-  const Mipmap &m = *tri.texture;
+void shadeSpanPortable(const Triangle& tri, SpanScratch&, int y, int origin, int x0, int x1) {
+  const DrawState& state = *tri.state;
+  const Mipmap& m = *tri.texture;
   const size_t row = state.target.rowOffset(y);
-  FxU32 *colour = state.target.colour + row;
-  FxU16 *depth = state.depthTest ? state.target.depth + row : nullptr;
+  FxU32* colour = state.target.colour + row;
+  FxU16* depth = state.depthTest ? state.target.depth + row : nullptr;
   const float oow0 = tri.oow.spanStart(origin, y), sow0 = tri.sow.spanStart(origin, y),
               tow0 = tri.tow.spanStart(origin, y), a0 = tri.a.spanStart(origin, y);
   for (int x = x0; x < x1; ++x) {
@@ -83,14 +83,14 @@ void shadeSpanPortable(const Triangle &tri, SpanScratch &, int y, int origin, in
 
 const Kernel kPortableKernel = {shadeSpanPortable, nullptr};
 
-int fastKernelVariant(const DrawState &state) {
-  const Mipmap &m = *state.texture;
+int fastKernelVariant(const DrawState& state) {
+  const Mipmap& m = *state.texture;
   const bool mipmapped = m.mipmapMode != GR_MIPMAP_DISABLE && m.levelCount > 1;
   return (state.depthTest ? kVariantDepth : 0) | (mipmapped ? kVariantMipmapped : 0) |
          (state.render.chromaKey ? kVariantChroma : 0);
 }
 
-const Kernel *chooseFastKernel(const DrawState &state, const Settings &settings) {
+const Kernel* chooseFastKernel(const DrawState& state, const Settings& settings) {
   if (!fastPathApplies(state)) return nullptr;
   if (settings.noAvx2) return &kPortableKernel;
 #if defined(VELMO_GLIDE_AVX512)

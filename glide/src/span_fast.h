@@ -13,7 +13,7 @@ namespace glide {
 constexpr int kVariantChroma = 1, kVariantMipmapped = 2, kVariantDepth = 4;
 constexpr int kFastKernelVariants = 8;
 
-int fastKernelVariant(const DrawState &state);
+int fastKernelVariant(const DrawState& state);
 
 // The comparisons of single-precision lanes the vector kernels make,
 // numbered as x86's predicates, which the AVX kernels pass on. The "not"
@@ -33,13 +33,13 @@ static_assert(kEqual == _CMP_EQ_OQ && kNotLess == _CMP_NLT_UQ && kNotGreaterOrEq
 
 extern const Kernel kPortableKernel;
 #if defined(VELMO_GLIDE_AVX2)
-const Kernel *avx2Kernel(int variant);
+const Kernel* avx2Kernel(int variant);
 #endif
 #if defined(VELMO_GLIDE_AVX512)
-const Kernel *avx512Kernel(int variant);
+const Kernel* avx512Kernel(int variant);
 #endif
 #if defined(VELMO_GLIDE_SIMD128)
-const Kernel *simd128Kernel(int variant);
+const Kernel* simd128Kernel(int variant);
 #endif
 
 }  // namespace glide

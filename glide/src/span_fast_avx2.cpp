@@ -4,6 +4,6 @@
 
 namespace glide {
 
-const Kernel *avx2Kernel(int variant) { return &kernelTable<Avx2>[variant]; }
+const Kernel* avx2Kernel(int variant) { return &kernelTable<Avx2>[variant]; }
 
 }  // namespace glide

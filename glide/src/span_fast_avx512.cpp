@@ -4,6 +4,6 @@
 
 namespace glide {
 
-const Kernel *avx512Kernel(int variant) { return &kernelTable<Avx512>[variant]; }
+const Kernel* avx512Kernel(int variant) { return &kernelTable<Avx512>[variant]; }
 
 }  // namespace glide

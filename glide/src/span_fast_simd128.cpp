@@ -5,6 +5,6 @@
 
 namespace glide {
 
-const Kernel *simd128Kernel(int variant) { return &kernelTable<Simd128>[variant]; }
+const Kernel* simd128Kernel(int variant) { return &kernelTable<Simd128>[variant]; }
 
 }  // namespace glide

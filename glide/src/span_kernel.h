@@ -17,9 +17,9 @@ namespace glide {
 namespace {
 
 // Plane::spanStart, written out here (see above).
-inline float startOf(const Plane &p, int x, int y) { return float(p.base + p.dx * x + p.dy * y); }
+inline float startOf(const Plane& p, int x, int y) { return float(p.base + p.dx * x + p.dy * y); }
 
-inline ptrdiff_t rowOffsetOf(const Target &t, int y) {
+inline ptrdiff_t rowOffsetOf(const Target& t, int y) {
   return ptrdiff_t(t.rowOfScreenY0 + t.rowStep * y) * t.width;
 }
 
@@ -34,9 +34,9 @@ struct Lanes {
 // Where the pixels are: side by side from colour / depth, or scattered, at
 // colour / depth + offset[lane].
 struct Pixels {
-  FxU32 *colour;
-  FxU16 *depth;
-  const int32_t *offset;  // only when scattered
+  FxU32* colour;
+  FxU16* depth;
+  const int32_t* offset;  // only when scattered
 };
 
 template <class V>
@@ -108,8 +108,8 @@ typename V::I scale255Halves(typename V::I c, typename V::I alpha16) {
 // selectLevel() (no bias) from footprint2() at s, t (level-0 coordinates
 // over 256) with w = 1 / oow.
 template <class V>
-__attribute__((always_inline)) inline typename V::I levelLanes(const Triangle &tri, const Mipmap &m, typename V::F s, typename V::F t,
-                         typename V::F w, typename V::F tpu) {
+__attribute__((always_inline)) inline typename V::I levelLanes(const Triangle& tri, const Mipmap& m, typename V::F s, typename V::F t,
+                                                               typename V::F w, typename V::F tpu) {
   using F = typename V::F;
   using I = typename V::I;
   auto derivative = [&](float coordStep, float oowStep, F coord) {
@@ -139,11 +139,11 @@ __attribute__((always_inline)) inline typename V::I levelLanes(const Triangle &t
 // read the same two rows within one vector's width of texels (magnified maps
 // along a row, as the backdrop), the texels come from two loads per row.
 template <class V, bool kAlongARow, bool kRowsShared>
-__attribute__((always_inline)) inline void fetchTexels(const FxU32 *storage, typename V::I rowA,
+__attribute__((always_inline)) inline void fetchTexels(const FxU32* storage, typename V::I rowA,
                                                        typename V::I rowB, typename V::I xa,
-                                                       typename V::I xb, typename V::I *t00,
-                                                       typename V::I *t10, typename V::I *t01,
-                                                       typename V::I *t11) {
+                                                       typename V::I xb, typename V::I* t00,
+                                                       typename V::I* t10, typename V::I* t01,
+                                                       typename V::I* t11) {
   using I = typename V::I;
   if (!V::every(V::equal(xb, V::add32(xa, V::set1i(1))))) {
     *t00 = V::gather(storage, V::add32(rowA, xa));
@@ -165,8 +165,8 @@ __attribute__((always_inline)) inline void fetchTexels(const FxU32 *storage, typ
       start -= V::kLanes - 1;
     }
     if (start >= 0 && V::every(V::atMost(lane, lastLane))) {
-      const FxU32 *a = storage + V::first(rowA) + start;
-      const FxU32 *b = storage + V::first(rowB) + start;
+      const FxU32* a = storage + V::first(rowA) + start;
+      const FxU32* b = storage + V::first(rowB) + start;
       *t00 = V::window(a, lane);
       *t10 = V::window(a + 1, lane);
       *t01 = V::window(b, lane);
@@ -187,7 +187,7 @@ struct LevelShape {
 };
 
 template <class V>
-__attribute__((always_inline)) inline LevelShape<V> levelShape(const Mipmap &m, typename V::I level) {
+__attribute__((always_inline)) inline LevelShape<V> levelShape(const Mipmap& m, typename V::I level) {
   using I = typename V::I;
   const I zero = V::set1i(0), one = V::set1i(1);
   LevelShape<V> shape;
@@ -208,7 +208,7 @@ struct TexelRows {
 };
 
 template <class V>
-__attribute__((always_inline)) inline TexelRows<V> texelRows(const Mipmap &m, const LevelShape<V> &shape,
+__attribute__((always_inline)) inline TexelRows<V> texelRows(const Mipmap& m, const LevelShape<V>& shape,
                                                              typename V::F t, typename V::F tpu) {
   using I = typename V::I;
   // Level texel coordinates in 1/256 steps, texel centres at +128.
@@ -230,8 +230,8 @@ struct Texel {
 };
 
 template <class V, bool kAlongARow, bool kRowsShared>
-__attribute__((always_inline)) inline Texel<V> bilinearSample(const Mipmap &m, const LevelShape<V> &shape,
-                                                              const TexelRows<V> &rows, typename V::F s,
+__attribute__((always_inline)) inline Texel<V> bilinearSample(const Mipmap& m, const LevelShape<V>& shape,
+                                                              const TexelRows<V>& rows, typename V::F s,
                                                               typename V::F tpu) {
   using I = typename V::I;
   const I u = V::sub32(toFixedLanes<V>(V::mul(V::mul(s, tpu), shape.scale)), V::set1i(128));
@@ -272,8 +272,8 @@ struct SpanValues {
 
 // Depth stage: the depth value of each lane and the compare with the buffer.
 template <class V, bool kScattered>
-__attribute__((always_inline)) inline typename V::M depthTest(const DrawState &state, typename V::I value,
-                                                              const Pixels &pixels, typename V::M live) {
+__attribute__((always_inline)) inline typename V::M depthTest(const DrawState& state, typename V::I value,
+                                                              const Pixels& pixels, typename V::M live) {
   const typename V::I stored = kScattered ? V::gatherDepth(pixels.depth, pixels.offset, live)
                                           : V::loadDepth(pixels.depth);
   return V::both(live, depthPassesLanes<V>(state.render.depthFunction, value, stored));
@@ -282,7 +282,7 @@ __attribute__((always_inline)) inline typename V::M depthTest(const DrawState &s
 // Colour combine stage: texel x iterated alpha (clamped as
 // iteratedChannel()), with that alpha.
 template <class V>
-__attribute__((always_inline)) inline typename V::I combineColour(const Texel<V> &texel,
+__attribute__((always_inline)) inline typename V::I combineColour(const Texel<V>& texel,
                                                                   typename V::I alpha) {
   using I = typename V::I;
   const I alpha16 = V::or32(alpha, V::template shiftLeft<16>(alpha));
@@ -300,7 +300,7 @@ __attribute__((always_inline)) inline typename V::I iteratedAlpha(typename V::F 
 
 // Chroma key stage: lanes whose texel colour is the key drop out.
 template <class V>
-__attribute__((always_inline)) inline typename V::M chromaKeep(const DrawState &state, const Texel<V> &texel,
+__attribute__((always_inline)) inline typename V::M chromaKeep(const DrawState& state, const Texel<V>& texel,
                                                                typename V::M live) {
   const typename V::I rgb =
       V::or32(texel.redBlue, V::and32(V::template shiftLeft<8>(texel.greenAlpha), V::set1i(0xFF00)));
@@ -309,7 +309,7 @@ __attribute__((always_inline)) inline typename V::M chromaKeep(const DrawState &
 
 // Blend stage: source + destination, saturating; alpha added or replaced.
 template <class V>
-__attribute__((always_inline)) inline typename V::I blendAdditive(const DrawState &state, typename V::I source,
+__attribute__((always_inline)) inline typename V::I blendAdditive(const DrawState& state, typename V::I source,
                                                                   typename V::I held, typename V::I alpha) {
   const typename V::I result = V::addSaturated8(source, held);
   if (state.addAlpha) return result;
@@ -318,7 +318,7 @@ __attribute__((always_inline)) inline typename V::I blendAdditive(const DrawStat
 
 // Write stage.
 template <class V, bool kDepth, bool kScattered>
-__attribute__((always_inline)) inline void writePixels(const DrawState &state, const Pixels &pixels,
+__attribute__((always_inline)) inline void writePixels(const DrawState& state, const Pixels& pixels,
                                                        typename V::I held, typename V::I colour,
                                                        typename V::I depthValue, typename V::M live) {
   if (!kScattered) {
@@ -339,13 +339,13 @@ __attribute__((always_inline)) inline void writePixels(const DrawState &state, c
 // Shades one vector of pixels; lanes not in `live` are left alone. The
 // template flags fix the branches once per state and span.
 template <class V, bool kDepth, bool kMipmapped, bool kChroma, bool kScattered, Along kAlong>
-__attribute__((always_inline)) inline void shadePixels(const Triangle &tri, const Lanes<V> &lanes,
-                                                       const SpanValues<V> &span, typename V::M live,
-                                                       const Pixels &pixels) {
+__attribute__((always_inline)) inline void shadePixels(const Triangle& tri, const Lanes<V>& lanes,
+                                                       const SpanValues<V>& span, typename V::M live,
+                                                       const Pixels& pixels) {
   using F = typename V::F;
   using I = typename V::I;
-  const DrawState &state = *tri.state;
-  const Mipmap &m = *tri.texture;
+  const DrawState& state = *tri.state;
+  const Mipmap& m = *tri.texture;
   const F index = lanes.index;
   const F tpu = V::set1(m.texelsPerUnit);
 
@@ -395,8 +395,8 @@ __attribute__((always_inline)) inline void shadePixels(const Triangle &tri, cons
 // offsets inside the buffers, attributes whose texels lie inside the map
 // whatever they are; nothing of them is stored.
 template <class V, bool kDepth, bool kMipmapped, bool kChroma>
-void shadeCollected(SpanScratch &b) {
-  const Triangle &tri = *b.triangle;
+void shadeCollected(SpanScratch& b) {
+  const Triangle& tri = *b.triangle;
   const Lanes<V> lanes = {V::load(b.oow0), V::load(b.sow0), V::load(b.tow0), V::load(b.a0),
                           V::load(b.index)};
   const SpanValues<V> none{};
@@ -408,7 +408,7 @@ void shadeCollected(SpanScratch &b) {
 // Collects pixels first .. end - 1 (fewer than a vector) of a span whose
 // attributes start as given, shading a vector whenever one is full.
 template <class V, bool kDepth, bool kMipmapped, bool kChroma>
-void collect(const Triangle &tri, SpanScratch &b, int32_t rowStart, int first, int end, float oow0,
+void collect(const Triangle& tri, SpanScratch& b, int32_t rowStart, int first, int end, float oow0,
              float sow0, float tow0, float a0) {
   const int k = b.count;
   b.triangle = &tri;
@@ -432,8 +432,8 @@ void collect(const Triangle &tri, SpanScratch &b, int32_t rowStart, int first, i
 
 // The whole vectors of a span, shaded in place.
 template <class V, bool kDepth, bool kMipmapped, bool kChroma, Along kAlong>
-void shadeVectors(const Triangle &tri, const Lanes<V> &start, const SpanValues<V> &span, FxU32 *colour,
-                  FxU16 *depth, int first, int end) {
+void shadeVectors(const Triangle& tri, const Lanes<V>& start, const SpanValues<V>& span, FxU32* colour,
+                  FxU16* depth, int first, int end) {
   Lanes<V> lanes = start;
   for (int i = first; i + V::kLanes <= end; i += V::kLanes) {
     lanes.index = V::add(V::set1(float(i)), V::laneIndex());
@@ -444,18 +444,18 @@ void shadeVectors(const Triangle &tri, const Lanes<V> &start, const SpanValues<V
 
 // Shades whole vectors of a span in place and collects the rest.
 template <class V, bool kDepth, bool kMipmapped, bool kChroma>
-void shadeSpan(const Triangle &tri, SpanScratch &scratch, int y, int origin, int x0, int x1) {
+void shadeSpan(const Triangle& tri, SpanScratch& scratch, int y, int origin, int x0, int x1) {
   using F = typename V::F;
-  const Target &target = tri.state->target;
+  const Target& target = tri.state->target;
   const ptrdiff_t row = rowOffsetOf(target, y);
-  FxU32 *colour = target.colour + row + origin;
-  FxU16 *depth = kDepth ? target.depth + row + origin : nullptr;
+  FxU32* colour = target.colour + row + origin;
+  FxU16* depth = kDepth ? target.depth + row + origin : nullptr;
   const float oow0 = startOf(tri.oow, origin, y), sow0 = startOf(tri.sow, origin, y),
               tow0 = startOf(tri.tow, origin, y), a0 = startOf(tri.a, origin, y);
   const int end = x1 - origin;
   int i = x0 - origin;
   if (end - i >= V::kLanes) {
-    const Mipmap &m = *tri.texture;
+    const Mipmap& m = *tri.texture;
     const Lanes<V> lanes = {V::set1(oow0), V::set1(sow0), V::set1(tow0), V::set1(a0), V::set1(0.0f)};
     const F tpu = V::set1(m.texelsPerUnit), zero = V::set1(0.0f);
     SpanValues<V> span{};
@@ -483,7 +483,7 @@ void shadeSpan(const Triangle &tri, SpanScratch &scratch, int y, int origin, int
 }
 
 template <class V, bool kDepth, bool kMipmapped, bool kChroma>
-void finishSpans(SpanScratch &scratch) {
+void finishSpans(SpanScratch& scratch) {
   if (scratch.count == 0) return;
   shadeCollected<V, kDepth, kMipmapped, kChroma>(scratch);
   scratch.count = 0;

@@ -11,9 +11,8 @@ using glide::context;
 
 namespace {
 
-bool screenSize(GrScreenResolution_t resolution, int *width, int *height) {
-  static const int sizes[][2] = {{320, 200}, {320, 240}, {400, 256}, {512, 384}, {640, 200},
-                                 {640, 350}, {640, 400}, {640, 480}, {800, 600}};
+bool screenSize(GrScreenResolution_t resolution, int* width, int* height) {
+  static const int sizes[][2] = {{320, 200}, {320, 240}, {400, 256}, {512, 384}, {640, 200}, {640, 350}, {640, 400}, {640, 480}, {800, 600}};
   if (resolution < 0 || resolution >= int(sizeof sizes / sizeof sizes[0])) return false;
   *width = sizes[resolution][0];
   *height = sizes[resolution][1];
@@ -21,12 +20,12 @@ bool screenSize(GrScreenResolution_t resolution, int *width, int *height) {
 }
 
 void closeWindow() {
-  auto &ctx = context();
+  auto& ctx = context();
   // Queued drawing goes: nobody can see these buffers any more.
   glide::stopRenderer();
   glide::closePresenters();
   ctx.open = false;
-  for (auto &buffer : ctx.colour) std::vector<FxU32>().swap(buffer);
+  for (auto& buffer : ctx.colour) std::vector<FxU32>().swap(buffer);
   std::vector<FxU16>().swap(ctx.depth);
   std::vector<FxU32>().swap(ctx.presentBuffer);
   ctx.width = ctx.height = 0;
@@ -37,7 +36,7 @@ void closeWindow() {
 // every cone).
 template <typename Change>
 void changeState(Change change) {
-  auto &ctx = context();
+  auto& ctx = context();
   glide::RenderState next = ctx.state;
   change(next);
   if (next != ctx.state) {
@@ -59,7 +58,7 @@ extern "C" {
 
 FX_ENTRY void FX_CALL grGlideInit(void) {
   GLIDE_RECORD("grGlideInit");
-  auto &ctx = context();
+  auto& ctx = context();
   if (ctx.initialised) return;
   glide::readEnvironment(ctx.settings);
   ctx.state = glide::defaultRenderState();
@@ -70,16 +69,16 @@ FX_ENTRY void FX_CALL grGlideInit(void) {
 
 FX_ENTRY void FX_CALL grGlideShutdown(void) {
   GLIDE_RECORD("grGlideShutdown");
-  auto &ctx = context();
+  auto& ctx = context();
   if (!ctx.initialised) return;
   closeWindow();
   glide::resetTextureMemory();
   ctx.initialised = false;
 }
 
-FX_ENTRY FxBool FX_CALL grSstQueryHardware(GrHwConfiguration *config) {
+FX_ENTRY FxBool FX_CALL grSstQueryHardware(GrHwConfiguration* config) {
   GLIDE_RECORD("grSstQueryHardware");
-  auto &ctx = context();
+  auto& ctx = context();
   bool board = ctx.initialised ? !ctx.settings.noBoard : false;
   if (config) {
     std::memset(config, 0, sizeof *config);
@@ -87,7 +86,7 @@ FX_ENTRY FxBool FX_CALL grSstQueryHardware(GrHwConfiguration *config) {
       // One Voodoo Graphics board with a single texture unit.
       config->num_sst = 1;
       config->SSTs[0].type = GR_SSTTYPE_VOODOO;
-      GrVoodooConfig_t &voodoo = config->SSTs[0].sstBoard.VoodooConfig;
+      GrVoodooConfig_t& voodoo = config->SSTs[0].sstBoard.VoodooConfig;
       voodoo.fbRam = 2;
       voodoo.fbiRev = 2;
       voodoo.nTexelfx = 1;
@@ -107,7 +106,7 @@ FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution
                                      int nAuxBuffers) {
   GLIDE_RECORD("grSstWinOpen", double(hWnd), double(resolution), double(refresh),
                double(format), double(origin), double(nColBuffers), double(nAuxBuffers));
-  auto &ctx = context();
+  auto& ctx = context();
   if (!ctx.initialised || ctx.settings.noBoard) return FXFALSE;
   int width = 0, height = 0;
   if (!screenSize(resolution, &width, &height)) return FXFALSE;
@@ -125,7 +124,7 @@ FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution
   // with nAuxBuffers 0 unless asked to be strict.
   ctx.hasDepth = nAuxBuffers > 0 || !ctx.settings.strictAux;
   size_t pixels = size_t(ctx.width) * size_t(ctx.height);
-  for (auto &buffer : ctx.colour) buffer.assign(pixels, 0);
+  for (auto& buffer : ctx.colour) buffer.assign(pixels, 0);
   // One spare value: a vector kernel gathers depth values 32 bits at a time.
   ctx.depth.assign(ctx.hasDepth ? pixels + 1 : 0, 0xFFFF);
   ctx.presentBuffer.assign(pixels, 0);
@@ -143,7 +142,7 @@ FX_ENTRY void FX_CALL grColorCombine(GrCombineFunction_t function, GrCombineFact
   GLIDE_RECORD("grColorCombine", double(function), double(factor), double(local), double(other),
                double(invert));
   if (!validCombine(function, factor, local, other)) return;
-  changeState([&](glide::RenderState &s) { s.color = {function, factor, local, other, invert != 0}; });
+  changeState([&](glide::RenderState& s) { s.color = {function, factor, local, other, invert != 0}; });
 }
 
 FX_ENTRY void FX_CALL grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
@@ -152,18 +151,18 @@ FX_ENTRY void FX_CALL grAlphaCombine(GrCombineFunction_t function, GrCombineFact
   GLIDE_RECORD("grAlphaCombine", double(function), double(factor), double(local), double(other),
                double(invert));
   if (!validCombine(function, factor, local, other)) return;
-  changeState([&](glide::RenderState &s) { s.alpha = {function, factor, local, other, invert != 0}; });
+  changeState([&](glide::RenderState& s) { s.alpha = {function, factor, local, other, invert != 0}; });
 }
 
 FX_ENTRY void FX_CALL grConstantColorValue(GrColor_t value) {
   GLIDE_RECORD("grConstantColorValue", double(value));
-  changeState([&](glide::RenderState &s) { s.constantColor = value; });
+  changeState([&](glide::RenderState& s) { s.constantColor = value; });
 }
 
 FX_ENTRY void FX_CALL guTexCombineFunction(GrChipID_t tmu, GrTextureCombineFnc_t function) {
   GLIDE_RECORD("guTexCombineFunction", double(tmu), double(function));
   if (tmu != GR_TMU0 || function < 0 || function > GR_TEXTURECOMBINE_ONE) return;
-  changeState([&](glide::RenderState &s) { s.textureCombine = function; });
+  changeState([&](glide::RenderState& s) { s.textureCombine = function; });
 }
 
 FX_ENTRY void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSrc, GrAlphaBlendFnc_t rgbDst,
@@ -173,7 +172,7 @@ FX_ENTRY void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSrc, GrAlphaBlen
                double(alphaDst));
   auto valid = [](GrAlphaBlendFnc_t f) { return (f >= 0 && f <= 7) || f == 0xf; };
   if (!valid(rgbSrc) || !valid(rgbDst) || !valid(alphaSrc) || !valid(alphaDst)) return;
-  changeState([&](glide::RenderState &s) {
+  changeState([&](glide::RenderState& s) {
     s.rgbSrc = rgbSrc;
     s.rgbDst = rgbDst;
     s.alphaSrc = alphaSrc;
@@ -183,12 +182,12 @@ FX_ENTRY void FX_CALL grAlphaBlendFunction(GrAlphaBlendFnc_t rgbSrc, GrAlphaBlen
 
 FX_ENTRY void FX_CALL grChromakeyMode(GrChromakeyMode_t mode) {
   GLIDE_RECORD("grChromakeyMode", double(mode));
-  changeState([&](glide::RenderState &s) { s.chromaKey = mode == GR_CHROMAKEY_ENABLE; });
+  changeState([&](glide::RenderState& s) { s.chromaKey = mode == GR_CHROMAKEY_ENABLE; });
 }
 
 FX_ENTRY void FX_CALL grChromakeyValue(GrColor_t value) {
   GLIDE_RECORD("grChromakeyValue", double(value));
-  changeState([&](glide::RenderState &s) { s.chromaValue = value; });
+  changeState([&](glide::RenderState& s) { s.chromaValue = value; });
 }
 
 FX_ENTRY void FX_CALL grCullMode(GrCullMode_t mode) {
@@ -200,18 +199,18 @@ FX_ENTRY void FX_CALL grCullMode(GrCullMode_t mode) {
 FX_ENTRY void FX_CALL grDepthBufferMode(GrDepthBufferMode_t mode) {
   GLIDE_RECORD("grDepthBufferMode", double(mode));
   if (mode < GR_DEPTHBUFFER_DISABLE || mode > GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS) return;
-  changeState([&](glide::RenderState &s) { s.depthMode = mode; });
+  changeState([&](glide::RenderState& s) { s.depthMode = mode; });
 }
 
 FX_ENTRY void FX_CALL grDepthBufferFunction(GrCmpFnc_t function) {
   GLIDE_RECORD("grDepthBufferFunction", double(function));
   if (function < GR_CMP_NEVER || function > GR_CMP_ALWAYS) return;
-  changeState([&](glide::RenderState &s) { s.depthFunction = function; });
+  changeState([&](glide::RenderState& s) { s.depthFunction = function; });
 }
 
 FX_ENTRY void FX_CALL grDepthMask(FxBool enable) {
   GLIDE_RECORD("grDepthMask", double(enable));
-  changeState([&](glide::RenderState &s) { s.depthMask = enable != 0; });
+  changeState([&](glide::RenderState& s) { s.depthMask = enable != 0; });
 }
 
 }  // extern "C"

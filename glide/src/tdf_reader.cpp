@@ -51,13 +51,20 @@ struct FormatName {
 };
 
 constexpr FormatName formatNames[] = {
-    {"rgb332", GR_TEXFMT_RGB_332},       {"yiq", GR_TEXFMT_YIQ_422},
-    {"a8", GR_TEXFMT_ALPHA_8},           {"i8", GR_TEXFMT_INTENSITY_8},
-    {"ai44", GR_TEXFMT_ALPHA_INTENSITY_44}, {"p8", GR_TEXFMT_P_8},
-    {"argb8332", GR_TEXFMT_ARGB_8332},   {"ayiq8422", GR_TEXFMT_AYIQ_8422},
-    {"rgb565", GR_TEXFMT_RGB_565},       {"argb1555", GR_TEXFMT_ARGB_1555},
-    {"argb4444", GR_TEXFMT_ARGB_4444},   {"ai88", GR_TEXFMT_ALPHA_INTENSITY_88},
-    {"ap88", GR_TEXFMT_AP_88},           {"argb8888", VGL_TEXFMT_ARGB_8888},
+    {"rgb332", GR_TEXFMT_RGB_332},
+    {"yiq", GR_TEXFMT_YIQ_422},
+    {"a8", GR_TEXFMT_ALPHA_8},
+    {"i8", GR_TEXFMT_INTENSITY_8},
+    {"ai44", GR_TEXFMT_ALPHA_INTENSITY_44},
+    {"p8", GR_TEXFMT_P_8},
+    {"argb8332", GR_TEXFMT_ARGB_8332},
+    {"ayiq8422", GR_TEXFMT_AYIQ_8422},
+    {"rgb565", GR_TEXFMT_RGB_565},
+    {"argb1555", GR_TEXFMT_ARGB_1555},
+    {"argb4444", GR_TEXFMT_ARGB_4444},
+    {"ai88", GR_TEXFMT_ALPHA_INTENSITY_88},
+    {"ap88", GR_TEXFMT_AP_88},
+    {"argb8888", VGL_TEXFMT_ARGB_8888},
 };
 
 struct ParsedHeader {

@@ -24,8 +24,8 @@ struct TextureUnit {
 };
 // Lives as long as the process: queued triangles read its texels from the
 // worker threads, which may still be drawing when the process ends.
-TextureUnit &unit0() {
-  static TextureUnit *const instance = new TextureUnit;
+TextureUnit& unit0() {
+  static TextureUnit* const instance = new TextureUnit;
   return *instance;
 }
 
@@ -37,7 +37,7 @@ int log2Exact(int n) {
 
 }  // namespace
 
-Mipmap *findMipmap(GrMipMapId_t id) {
+Mipmap* findMipmap(GrMipMapId_t id) {
   if (id == GR_NULL_MIPMAP_HANDLE || id >= unit0().mipmaps.size()) return nullptr;
   return unit0().mipmaps[id].get();
 }
@@ -64,7 +64,7 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
                double(height), double(format), double(mipmapMode), double(smallLod),
                double(largeLod), double(aspect), double(sClamp), double(tClamp),
                double(minFilter), double(magFilter), double(lodBias), double(trilinear));
-  auto &ctx = context();
+  auto& ctx = context();
   if (!ctx.initialised || tmu != GR_TMU0) return GR_NULL_MIPMAP_HANDLE;
   if (largeLod < GR_LOD_256 || smallLod > GR_LOD_1 || largeLod > smallLod)
     return GR_NULL_MIPMAP_HANDLE;
@@ -113,10 +113,10 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
   // vector's width past a texel it reads (and uses none of them).
   mipmap->storage.assign(texels + kSpareTexels, 0);
   size_t offset = 0;
-  for (int32_t &levelOffset : mipmap->levelOffset) levelOffset = 0;
+  for (int32_t& levelOffset : mipmap->levelOffset) levelOffset = 0;
   for (int i = 0; i < mipmap->levelCount; ++i) {
     mipmap->levelOffset[i] = int32_t(offset);
-    MipLevel &level = mipmap->levels[i];
+    MipLevel& level = mipmap->levels[i];
     levelSize(largeLod + i, aspect, &level.width, &level.height);
     level.widthShift = log2Exact(level.width);
     level.heightShift = log2Exact(level.height);
@@ -129,27 +129,27 @@ FX_ENTRY GrMipMapId_t FX_CALL guTexAllocateMemory(
   return GrMipMapId_t(unit0().mipmaps.size() - 1);
 }
 
-FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t id, const void *src,
-                                          const GuNccTable *table) {
+FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t id, const void* src,
+                                          const GuNccTable* table) {
   GLIDE_RECORD("guTexDownloadMipMap", double(id));
-  Mipmap *mipmap = findMipmap(id);
+  Mipmap* mipmap = findMipmap(id);
   if (!mipmap || !src) return;
   // The caller's table is an NCC table or, for the palette formats, the
   // palette that shares its storage (Gu3dfInfo.table).
-  const GuTexTable *texTable = reinterpret_cast<const GuTexTable *>(table);
+  const GuTexTable* texTable = reinterpret_cast<const GuTexTable*>(table);
   if ((usesNccTable(mipmap->format) || usesPalette(mipmap->format)) && !texTable) return;
   // Triangles still queued read the texels as they were.
   textureWillChange(*mipmap);
-  const unsigned char *texels = static_cast<const unsigned char *>(src);
+  const unsigned char* texels = static_cast<const unsigned char*>(src);
   int bytesPerTexel = texelBytes(mipmap->format);
   for (int i = 0; i < mipmap->levelCount; ++i) {
     // The source holds only the levels the allocation's mask keeps.
     int lod = mipmap->largeLod + i;
     int levelMask = (lod % 2 == 0) ? GR_MIPMAPLEVELMASK_EVEN : GR_MIPMAPLEVELMASK_ODD;
     if (!(mipmap->evenOddMask & levelMask)) continue;
-    MipLevel &level = mipmap->levels[i];
+    MipLevel& level = mipmap->levels[i];
     decodeTexels(mipmap->format, texels, texTable, level.width, level.height,
-                 const_cast<FxU32 *>(level.texels));
+                 const_cast<FxU32*>(level.texels));
     texels += size_t(level.width) * size_t(level.height) * size_t(bytesPerTexel);
   }
   mipmap->downloaded = true;
@@ -158,7 +158,7 @@ FX_ENTRY void FX_CALL guTexDownloadMipMap(GrMipMapId_t id, const void *src,
 FX_ENTRY void FX_CALL guTexSource(GrMipMapId_t id) {
   GLIDE_RECORD("guTexSource", double(id));
   // An unknown handle selects nothing: texture reads then give white.
-  auto &ctx = context();
+  auto& ctx = context();
   const GrMipMapId_t source = findMipmap(id) ? id : GR_NULL_MIPMAP_HANDLE;
   if (ctx.state.textureSource == source) return;
   ctx.state.textureSource = source;

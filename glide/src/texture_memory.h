@@ -13,7 +13,7 @@ constexpr int kMaxLevels = 9;  // 256 down to 1
 constexpr int kSpareTexels = 16;
 
 struct MipLevel {
-  const FxU32 *texels;  // 0xAARRGGBB, row by row
+  const FxU32* texels;  // 0xAARRGGBB, row by row
   int width, height;    // powers of two
   int widthShift, heightShift;
 };
@@ -39,7 +39,7 @@ struct Mipmap {
 };
 
 // The mipmap a handle names, or null for an unknown handle.
-Mipmap *findMipmap(GrMipMapId_t id);
+Mipmap* findMipmap(GrMipMapId_t id);
 
 // Forgets every mipmap and frees the budget (grGlideInit, grGlideShutdown).
 void resetTextureMemory();

@@ -29,7 +29,7 @@ inline int wrapOrClamp(int i, int size, bool clamp) {
 
 // Level of detail from rho2, the squared number of level-0 texels one pixel
 // step covers: round(log2(rho) + bias), limited to the levels present.
-inline int selectLevel(const Mipmap &m, float rho2) {
+inline int selectLevel(const Mipmap& m, float rho2) {
   if (m.mipmapMode == GR_MIPMAP_DISABLE || m.levelCount == 1) return 0;
   int level;
   if (m.lodBias == 0.0f) {
@@ -52,7 +52,7 @@ inline int selectLevel(const Mipmap &m, float rho2) {
 // True when the level is magnified (the magnification filter applies).
 inline bool magnified(float rho2) { return !(rho2 > 1.0f); }
 
-inline FxU32 samplePoint(const MipLevel &l, int32_t u, int32_t v, bool clampS, bool clampT) {
+inline FxU32 samplePoint(const MipLevel& l, int32_t u, int32_t v, bool clampS, bool clampT) {
   int x = wrapOrClamp(u >> kTexelFractionBits, l.width, clampS);
   int y = wrapOrClamp(v >> kTexelFractionBits, l.height, clampT);
   return l.texels[(y << l.widthShift) + x];
@@ -74,15 +74,15 @@ inline FxU32 blendTexels(FxU32 t00, FxU32 t10, FxU32 t01, FxU32 t11, int fu, int
 }
 
 // u, v: level texel coordinates in 1/256 steps; texel centres at +128.
-inline FxU32 sampleBilinear(const MipLevel &l, int32_t u, int32_t v, bool clampS, bool clampT) {
+inline FxU32 sampleBilinear(const MipLevel& l, int32_t u, int32_t v, bool clampS, bool clampT) {
   u -= 128;
   v -= 128;
   int x0 = u >> kTexelFractionBits, y0 = v >> kTexelFractionBits;
   int fu = u & 255, fv = v & 255;
   int xa = wrapOrClamp(x0, l.width, clampS), xb = wrapOrClamp(x0 + 1, l.width, clampS);
   int ya = wrapOrClamp(y0, l.height, clampT), yb = wrapOrClamp(y0 + 1, l.height, clampT);
-  const FxU32 *rowA = l.texels + (ya << l.widthShift);
-  const FxU32 *rowB = l.texels + (yb << l.widthShift);
+  const FxU32* rowA = l.texels + (ya << l.widthShift);
+  const FxU32* rowB = l.texels + (yb << l.widthShift);
   return blendTexels(rowA[xa], rowA[xb], rowB[xa], rowB[xb], fu, fv);
 }
 
@@ -90,7 +90,7 @@ inline FxU32 sampleBilinear(const MipLevel &l, int32_t u, int32_t v, bool clampS
 // pixel step covers, the larger of the steps along x and y, from the screen
 // derivatives of s = sow / oow and t = tow / oow at a pixel (w = 1 / oow).
 // The vector kernels repeat these operations in this order.
-inline float footprint2(const Triangle &tri, float s, float t, float w, float texelsPerUnit) {
+inline float footprint2(const Triangle& tri, float s, float t, float w, float texelsPerUnit) {
   const float dudx = (tri.sow.stepX - s * tri.oow.stepX) * w * texelsPerUnit;
   const float dvdx = (tri.tow.stepX - t * tri.oow.stepX) * w * texelsPerUnit;
   const float dudy = (tri.sow.stepY - s * tri.oow.stepY) * w * texelsPerUnit;
@@ -100,9 +100,9 @@ inline float footprint2(const Triangle &tri, float s, float t, float w, float te
 }
 
 // Samples at level-0 texel coordinates (u0, v0) with the squared footprint.
-inline FxU32 sampleTexture(const Mipmap &m, float u0, float v0, float rho2) {
+inline FxU32 sampleTexture(const Mipmap& m, float u0, float v0, float rho2) {
   int level = selectLevel(m, rho2);
-  const MipLevel &l = m.levels[level];
+  const MipLevel& l = m.levels[level];
   float levelScale = 1.0f / float(1 << level);
   int32_t u = toFixedTexel(u0 * levelScale), v = toFixedTexel(v0 * levelScale);
   bool bilinear = magnified(rho2) ? m.bilinearMag : m.bilinearMin;
@@ -112,7 +112,7 @@ inline FxU32 sampleTexture(const Mipmap &m, float u0, float v0, float rho2) {
 
 // The texel of a triangle at a pixel with the interpolated sow, tow and oow:
 // the division by oow, the level of detail, then the sample.
-inline FxU32 texelAt(const Triangle &tri, const Mipmap &m, float sow, float tow, float oow) {
+inline FxU32 texelAt(const Triangle& tri, const Mipmap& m, float sow, float tow, float oow) {
   const float w = 1.0f / oow;
   const float s = sow * w, t = tow * w;
   const float tpu = m.texelsPerUnit;

@@ -10,14 +10,18 @@ namespace {
 
 // Values whose bytes are all alike (black, the farthest depth) are filled
 // by memset, which the C library does with the widest stores there are.
-void fillColour(FxU32 *row, int count, FxU32 value) {
-  if (value == (value & 0xFFu) * 0x01010101u) std::memset(row, int(value & 0xFF), size_t(count) * 4);
-  else std::fill(row, row + count, value);
+void fillColour(FxU32* row, int count, FxU32 value) {
+  if (value == (value & 0xFFu) * 0x01010101u)
+    std::memset(row, int(value & 0xFF), size_t(count) * 4);
+  else
+    std::fill(row, row + count, value);
 }
 
-void fillDepth(FxU16 *row, int count, FxU16 value) {
-  if (value == (value & 0xFFu) * 0x0101u) std::memset(row, value & 0xFF, size_t(count) * 2);
-  else std::fill(row, row + count, value);
+void fillDepth(FxU16* row, int count, FxU16 value) {
+  if (value == (value & 0xFFu) * 0x0101u)
+    std::memset(row, value & 0xFF, size_t(count) * 2);
+  else
+    std::fill(row, row + count, value);
 }
 
 constexpr uint32_t kTriangleCapacity = 8192;
@@ -26,8 +30,8 @@ constexpr uint32_t kClearCapacity = 64;
 
 }  // namespace
 
-void clearRect(const ClearCommand &clear, const PixelRect &rect) {
-  const Target &t = clear.target;
+void clearRect(const ClearCommand& clear, const PixelRect& rect) {
+  const Target& t = clear.target;
   if (rect.x0 == 0 && rect.x1 == t.width) {
     // Whole rows lie together in memory: one fill.
     const int top = std::min(t.memoryRow(rect.y0), t.memoryRow(rect.y1 - 1));
@@ -79,11 +83,11 @@ void TileBins::reset() {
   chunkCount_ = triangleCount_ = stateCount_ = clearCount_ = 0;
 }
 
-DrawState *TileBins::newState() {
+DrawState* TileBins::newState() {
   return stateCount_ < states_.size() ? &states_[stateCount_++] : nullptr;
 }
 
-Triangle *TileBins::newTriangle() {
+Triangle* TileBins::newTriangle() {
   return triangleCount_ < triangles_.size() ? &triangles_[triangleCount_] : nullptr;
 }
 
@@ -94,7 +98,7 @@ PixelRect TileBins::tileRect(int tile) const {
 }
 
 void TileBins::append(int tile, uint32_t entry) {
-  Tile &t = tiles_[size_t(tile)];
+  Tile& t = tiles_[size_t(tile)];
   if (!t.active) {
     t.active = true;
     activeTiles_.push_back(tile);  // reserved for every tile: no allocation
@@ -103,16 +107,18 @@ void TileBins::append(int tile, uint32_t entry) {
     const uint32_t chunk = chunkCount_++;
     chunks_[chunk].next = kNone;
     chunks_[chunk].count = 0;
-    if (t.tail == kNone) t.head = chunk;
-    else chunks_[t.tail].next = chunk;
+    if (t.tail == kNone)
+      t.head = chunk;
+    else
+      chunks_[t.tail].next = chunk;
     t.tail = chunk;
   }
-  Chunk &c = chunks_[t.tail];
+  Chunk& c = chunks_[t.tail];
   c.entries[c.count++] = entry;
 }
 
 // Each tile takes at most one new chunk per command.
-bool TileBins::addTriangle(const Triangle &tri) {
+bool TileBins::addTriangle(const Triangle& tri) {
   const int tx0 = tri.minX / tileWidth_, tx1 = tri.maxX / tileWidth_;
   const int ty0 = tri.minY / tileHeight_, ty1 = tri.maxY / tileHeight_;
   if (chunkCount_ + uint32_t((tx1 - tx0 + 1) * (ty1 - ty0 + 1)) > chunks_.size())
@@ -126,7 +132,7 @@ bool TileBins::addTriangle(const Triangle &tri) {
   return true;
 }
 
-bool TileBins::addClear(const ClearCommand &clear) {
+bool TileBins::addClear(const ClearCommand& clear) {
   const int tileCount = tilesX_ * tilesY_;
   if (clearCount_ == clears_.size() || chunkCount_ + uint32_t(tileCount) > chunks_.size())
     return false;
@@ -135,28 +141,30 @@ bool TileBins::addClear(const ClearCommand &clear) {
   // A clear that writes every buffer hides whatever was drawn before it.
   const bool hidesEarlierCommands = clear.writeDepth || !clear.target.depth;
   for (int tile = 0; tile < tileCount; ++tile) {
-    Tile &t = tiles_[size_t(tile)];
+    Tile& t = tiles_[size_t(tile)];
     if (hidesEarlierCommands) t.head = t.tail = kNone;  // the tile stays active
     append(tile, kClearFlag | index);
   }
   return true;
 }
 
-bool TileBins::reads(const Mipmap &texture) const {
+bool TileBins::reads(const Mipmap& texture) const {
   for (uint32_t i = 0; i < stateCount_; ++i)
     if (states_[i].texture == &texture) return true;
   return false;
 }
 
-void TileBins::drawTile(int active, SpanScratch &scratch) const {
+void TileBins::drawTile(int active, SpanScratch& scratch) const {
   const int tile = activeTiles_[size_t(active)];
   const PixelRect rect = tileRect(tile);
   for (uint32_t chunk = tiles_[size_t(tile)].head; chunk != kNone; chunk = chunks_[chunk].next) {
-    const Chunk &c = chunks_[chunk];
+    const Chunk& c = chunks_[chunk];
     for (uint32_t i = 0; i < c.count; ++i) {
       const uint32_t entry = c.entries[i];
-      if (entry & kClearFlag) clearRect(clears_[entry & ~kClearFlag], rect);
-      else rasterize(triangles_[entry], rect, scratch);
+      if (entry & kClearFlag)
+        clearRect(clears_[entry & ~kClearFlag], rect);
+      else
+        rasterize(triangles_[entry], rect, scratch);
     }
   }
 }

@@ -19,7 +19,7 @@ struct ClearCommand {
 };
 
 // Fills the rectangle of the target's buffers.
-void clearRect(const ClearCommand &clear, const PixelRect &rect);
+void clearRect(const ClearCommand& clear, const PixelRect& rect);
 
 class TileBins {
  public:
@@ -29,19 +29,19 @@ class TileBins {
   bool empty() const { return activeTiles_.empty() && triangleCount_ == 0; }
 
   // Storage for the next snapshot or triangle, or null when the bin is full.
-  DrawState *newState();
-  Triangle *newTriangle();
+  DrawState* newState();
+  Triangle* newTriangle();
   // Adds the triangle last given by newTriangle() to every tile it touches;
   // false (adding nothing) when the bin has no room for it.
-  bool addTriangle(const Triangle &tri);
+  bool addTriangle(const Triangle& tri);
   // Adds a clear of the whole buffer to every tile; false when full.
-  bool addClear(const ClearCommand &clear);
+  bool addClear(const ClearCommand& clear);
   // True when a queued triangle's state reads this texture.
-  bool reads(const Mipmap &texture) const;
+  bool reads(const Mipmap& texture) const;
 
   // Drawing: the tiles that have commands, each run by one thread.
   int activeTileCount() const { return int(activeTiles_.size()); }
-  void drawTile(int active, SpanScratch &scratch) const;
+  void drawTile(int active, SpanScratch& scratch) const;
 
   // Forgets every command (after drawing, or to discard them).
   void reset();

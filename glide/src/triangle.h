@@ -31,11 +31,11 @@ struct SpanScratch;
 // attributes are evaluated from `origin`, the row's first covered pixel in
 // the buffer (origin <= x0): a span cut at a tile border gets exactly the
 // values of the whole span.
-using SpanFunction = void (*)(const Triangle &tri, SpanScratch &scratch, int y, int origin,
+using SpanFunction = void (*)(const Triangle& tri, SpanScratch& scratch, int y, int origin,
                               int x0, int x1);
 // Shades what a span function still holds once a triangle's spans (in one
 // tile) are all handed over.
-using FinishFunction = void (*)(SpanScratch &scratch);
+using FinishFunction = void (*)(SpanScratch& scratch);
 
 struct Kernel {
   SpanFunction shade;
@@ -44,9 +44,9 @@ struct Kernel {
 
 struct Triangle {
   Plane r, g, b, a, ooz, oow, sow, tow;
-  const DrawState *state;
-  const Mipmap *texture;  // null: texture reads give white
-  const Kernel *kernel;   // the state's fast path, or the reference path
+  const DrawState* state;
+  const Mipmap* texture;  // null: texture reads give white
+  const Kernel* kernel;   // the state's fast path, or the reference path
   // The outline in 1/16 pixel, counter-clockwise in y-up terms: the
   // triangle itself or, for vertices beyond the guard band, its part inside
   // it, drawn as a fan.
@@ -61,7 +61,7 @@ struct Triangle {
 struct alignas(64) SpanScratch {
   // Room for a vector of pixels and a span's end (less than a vector) after it.
   static constexpr int kRoom = 2 * 16;
-  const Triangle *triangle = nullptr;
+  const Triangle* triangle = nullptr;
   int count = 0;
   alignas(64) float oow0[kRoom] = {}, sow0[kRoom] = {}, tow0[kRoom] = {}, a0[kRoom] = {},
                     index[kRoom] = {};
@@ -75,21 +75,21 @@ struct PixelRect {
 
 // Hands every span of the triangle inside `clip` to its kernel, then lets
 // the kernel finish.
-void rasterize(const Triangle &tri, const PixelRect &clip, SpanScratch &scratch);
+void rasterize(const Triangle& tri, const PixelRect& clip, SpanScratch& scratch);
 
 // True when some pixel centre of `rect` may be covered by the triangle
 // (exact for a plain triangle, the bounding box for a clipped outline).
-bool touches(const Triangle &tri, const PixelRect &rect);
+bool touches(const Triangle& tri, const PixelRect& rect);
 
 // The reference pixel path: every combine, chroma, depth and blend setting.
 extern const Kernel kReferenceKernel;
 
 // The fast path for a state, or null when the state is not one it handles.
-const Kernel *chooseFastKernel(const DrawState &state, const Settings &settings);
+const Kernel* chooseFastKernel(const DrawState& state, const Settings& settings);
 
 // Sets up a triangle from three vertices with the context's cull mode and
 // scale; false when it draws nothing.
-bool setUpTriangle(const Context &ctx, const DrawState &state, const GrVertex *va,
-                   const GrVertex *vb, const GrVertex *vc, Triangle *tri);
+bool setUpTriangle(const Context& ctx, const DrawState& state, const GrVertex* va,
+                   const GrVertex* vb, const GrVertex* vc, Triangle* tri);
 
 }  // namespace glide

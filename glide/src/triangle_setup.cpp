@@ -40,7 +40,7 @@ int32_t toFixed(double v) { return int32_t(std::llround(v * 16.0)); }
 int64_t floorDiv16(int64_t v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
 
 // The outline in fixed point and the pixels it may cover.
-void setOutline(const Point2 p[3], const Target &target, Triangle *tri) {
+void setOutline(const Point2 p[3], const Target& target, Triangle* tri) {
   bool inside = true;
   for (int i = 0; i < 3; ++i)
     if (std::fabs(p[i].x) > kGuardBand || std::fabs(p[i].y) > kGuardBand) inside = false;
@@ -78,10 +78,10 @@ void setOutline(const Point2 p[3], const Target &target, Triangle *tri) {
 
 static_assert(kMaxOutline >= kMaxClippedVertices, "a clipped outline fits a triangle");
 
-bool setUpTriangle(const Context &ctx, const DrawState &state, const GrVertex *va,
-                   const GrVertex *vb, const GrVertex *vc, Triangle *tri) {
+bool setUpTriangle(const Context& ctx, const DrawState& state, const GrVertex* va,
+                   const GrVertex* vb, const GrVertex* vc, Triangle* tri) {
   if (!va || !vb || !vc) return false;
-  const GrVertex *v[3] = {va, vb, vc};
+  const GrVertex* v[3] = {va, vb, vc};
   const double scale = ctx.settings.scale;
   Point2 p[3];
   for (int i = 0; i < 3; ++i) {
@@ -100,7 +100,7 @@ bool setUpTriangle(const Context &ctx, const DrawState &state, const GrVertex *v
   if (tri->texture) {
     // Perspective division needs w > 0 at every vertex (and so everywhere
     // inside); the board drew garbage otherwise, we draw nothing.
-    for (const GrVertex *vertex : v)
+    for (const GrVertex* vertex : v)
       if (!(vertex->oow > 0.0f) || !std::isfinite(vertex->oow)) return false;
   }
   tri->kernel = tri->texture && state.kernel ? state.kernel : &kReferenceKernel;
@@ -126,13 +126,13 @@ bool setUpTriangle(const Context &ctx, const DrawState &state, const GrVertex *v
 
 extern "C" {
 
-FX_ENTRY void FX_CALL grDrawTriangle(const GrVertex *a, const GrVertex *b, const GrVertex *c) {
+FX_ENTRY void FX_CALL grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
   if (glide::recording()) glide::recordTriangle("grDrawTriangle", a, b, c);
   glide::drawTriangle(a, b, c);
 }
 
-FX_ENTRY void FX_CALL guDrawTriangleWithClip(const GrVertex *a, const GrVertex *b,
-                                             const GrVertex *c) {
+FX_ENTRY void FX_CALL guDrawTriangleWithClip(const GrVertex* a, const GrVertex* b,
+                                             const GrVertex* c) {
   if (glide::recording()) glide::recordTriangle("guDrawTriangleWithClip", a, b, c);
   glide::drawTriangle(a, b, c);
 }

@@ -16,19 +16,19 @@ class WorkerPool {
   explicit WorkerPool(int threads);
   // Stops and joins the workers.
   ~WorkerPool();
-  WorkerPool(const WorkerPool &) = delete;
-  WorkerPool &operator=(const WorkerPool &) = delete;
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
 
   int threads() const;
   // Starts job(context, t) on the workers, t = 1 .. threads() - 1, and
   // returns at once. One job at a time: finish() it before the next.
-  void start(void (*job)(void *context, int thread), void *context);
+  void start(void (*job)(void* context, int thread), void* context);
   // Calls the started job with t = 0 on the calling thread (the job shares
   // out its work, so the caller helps with what is left) and returns when
   // every call has returned. What the calls wrote is then visible here.
   void finish();
   // start() and finish().
-  void run(void (*job)(void *context, int thread), void *context) {
+  void run(void (*job)(void* context, int thread), void* context) {
     start(job, context);
     finish();
   }

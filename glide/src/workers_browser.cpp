@@ -9,8 +9,8 @@ namespace glide {
 int processorCount() { return 1; }
 
 struct WorkerPool::Workers {
-  void (*job)(void *, int) = nullptr;
-  void *context = nullptr;
+  void (*job)(void*, int) = nullptr;
+  void* context = nullptr;
 };
 
 WorkerPool::WorkerPool(int) : workers_(new Workers) {}
@@ -19,13 +19,13 @@ WorkerPool::~WorkerPool() = default;
 
 int WorkerPool::threads() const { return 1; }
 
-void WorkerPool::start(void (*job)(void *, int), void *context) {
+void WorkerPool::start(void (*job)(void*, int), void* context) {
   workers_->job = job;
   workers_->context = context;
 }
 
 void WorkerPool::finish() {
-  Workers &w = *workers_;
+  Workers& w = *workers_;
   if (w.job) w.job(w.context, 0);
   w.job = nullptr;
 }

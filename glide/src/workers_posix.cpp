@@ -21,8 +21,8 @@ struct WorkerPool::Workers {
   uint64_t generation = 0;  // counts jobs handed out
   int running = 0;          // workers still in the current job
   bool stopping = false;
-  void (*job)(void *, int) = nullptr;
-  void *context = nullptr;
+  void (*job)(void*, int) = nullptr;
+  void* context = nullptr;
   std::vector<std::thread> threads;
 
   void work(int index) {
@@ -32,8 +32,8 @@ struct WorkerPool::Workers {
       wake.wait(lock, [&] { return stopping || generation != seen; });
       if (stopping) return;
       seen = generation;
-      void (*const current)(void *, int) = job;
-      void *const currentContext = context;
+      void (*const current)(void*, int) = job;
+      void* const currentContext = context;
       lock.unlock();
       current(currentContext, index);
       lock.lock();
@@ -45,7 +45,7 @@ struct WorkerPool::Workers {
 WorkerPool::WorkerPool(int threads) : workers_(new Workers) {
   try {
     for (int i = 1; i < threads; ++i) workers_->threads.emplace_back(&Workers::work, workers_.get(), i);
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     // Fewer threads when the system refuses more: the others draw the rest.
   }
 }
@@ -56,13 +56,13 @@ WorkerPool::~WorkerPool() {
     workers_->stopping = true;
   }
   workers_->wake.notify_all();
-  for (std::thread &thread : workers_->threads) thread.join();
+  for (std::thread& thread : workers_->threads) thread.join();
 }
 
 int WorkerPool::threads() const { return int(workers_->threads.size()) + 1; }
 
-void WorkerPool::start(void (*job)(void *, int), void *context) {
-  Workers &w = *workers_;
+void WorkerPool::start(void (*job)(void*, int), void* context) {
+  Workers& w = *workers_;
   {
     std::lock_guard<std::mutex> lock(w.mutex);
     w.job = job;
@@ -74,9 +74,9 @@ void WorkerPool::start(void (*job)(void *, int), void *context) {
 }
 
 void WorkerPool::finish() {
-  Workers &w = *workers_;
-  void (*job)(void *, int);
-  void *context;
+  Workers& w = *workers_;
+  void (*job)(void*, int);
+  void* context;
   {
     std::lock_guard<std::mutex> lock(w.mutex);
     job = w.job;

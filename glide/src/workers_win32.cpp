@@ -16,21 +16,21 @@ int processorCount() {
 
 struct WorkerPool::Workers {
   struct Worker {
-    Workers *pool;
+    Workers* pool;
     int index;
     HANDLE start;  // auto-reset: one job
     HANDLE thread;
   };
   std::vector<Worker> workers;
-  HANDLE done = nullptr;   // auto-reset: the last worker finished
+  HANDLE done = nullptr;  // auto-reset: the last worker finished
   volatile LONG running = 0;
   volatile LONG stopping = 0;
-  void (*job)(void *, int) = nullptr;
-  void *context = nullptr;
+  void (*job)(void*, int) = nullptr;
+  void* context = nullptr;
 
   static DWORD WINAPI work(LPVOID parameter) {
-    Worker &self = *static_cast<Worker *>(parameter);
-    Workers &pool = *self.pool;
+    Worker& self = *static_cast<Worker*>(parameter);
+    Workers& pool = *self.pool;
     for (;;) {
       WaitForSingleObject(self.start, INFINITE);
       if (pool.stopping) return 0;
@@ -41,13 +41,13 @@ struct WorkerPool::Workers {
 };
 
 WorkerPool::WorkerPool(int threads) : workers_(new Workers) {
-  Workers &w = *workers_;
+  Workers& w = *workers_;
   w.done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (!w.done) return;  // the caller draws alone
   w.workers.resize(threads > 1 ? size_t(threads - 1) : 0);
   size_t started = 0;
   for (size_t i = 0; i < w.workers.size(); ++i) {
-    Workers::Worker &worker = w.workers[i];
+    Workers::Worker& worker = w.workers[i];
     worker.pool = &w;
     worker.index = int(i) + 1;
     worker.start = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -64,10 +64,10 @@ WorkerPool::WorkerPool(int threads) : workers_(new Workers) {
 }
 
 WorkerPool::~WorkerPool() {
-  Workers &w = *workers_;
+  Workers& w = *workers_;
   InterlockedExchange(&w.stopping, 1);
-  for (Workers::Worker &worker : w.workers) SetEvent(worker.start);
-  for (Workers::Worker &worker : w.workers) {
+  for (Workers::Worker& worker : w.workers) SetEvent(worker.start);
+  for (Workers::Worker& worker : w.workers) {
     WaitForSingleObject(worker.thread, INFINITE);
     CloseHandle(worker.thread);
     CloseHandle(worker.start);
@@ -77,16 +77,16 @@ WorkerPool::~WorkerPool() {
 
 int WorkerPool::threads() const { return int(workers_->workers.size()) + 1; }
 
-void WorkerPool::start(void (*job)(void *, int), void *context) {
-  Workers &w = *workers_;
+void WorkerPool::start(void (*job)(void*, int), void* context) {
+  Workers& w = *workers_;
   w.job = job;
   w.context = context;
   InterlockedExchange(&w.running, LONG(w.workers.size()));
-  for (Workers::Worker &worker : w.workers) SetEvent(worker.start);
+  for (Workers::Worker& worker : w.workers) SetEvent(worker.start);
 }
 
 void WorkerPool::finish() {
-  Workers &w = *workers_;
+  Workers& w = *workers_;
   if (w.job) w.job(w.context, 0);
   if (!w.workers.empty()) WaitForSingleObject(w.done, INFINITE);
   w.job = nullptr;

@@ -102,7 +102,10 @@ Stereo synthesize(int64_t frame) {
 
 class DemoTrack : public AudioSource {
  public:
-  DemoTrack() { info_.artist = "Velmo"; info_.title = "Demo"; }
+  DemoTrack() {
+    info_.artist = "Velmo";
+    info_.title = "Demo";
+  }
   int sampleRate() const override { return kDemoSampleRate; }
   int channels() const override { return 2; }
   int64_t frameCount() const override { return static_cast<int64_t>(kDemoSeconds * kDemoSampleRate); }

@@ -59,7 +59,8 @@ class LiveCapture : public Feed {
 
   int playPositionMs() override {
     return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now() - start_).count());
+                                std::chrono::steady_clock::now() - start_)
+                                .count());
   }
   int trackLengthSeconds() override { return -1; }
   int playState() override { return 1; }

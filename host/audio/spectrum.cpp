@@ -37,7 +37,8 @@ void Spectrum::compute(const float* stereo, SpectrumBytes out) {
     for (int i = 0; i < kSpectrumBins; ++i) {
       float level = std::hypot(bins_[i].real(), bins_[i].imag()) * binScale_[i];
       // NaN from broken input reads as 0, never as an arbitrary byte.
-      out[channel][i] = level >= 255.0f ? 255 : level > 0.0f ? static_cast<uint8_t>(level + 0.5f) : 0;
+      out[channel][i] = level >= 255.0f ? 255 : level > 0.0f ? static_cast<uint8_t>(level + 0.5f)
+                                                             : 0;
     }
   }
 }

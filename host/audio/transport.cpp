@@ -185,7 +185,8 @@ void Transport::keyPressed(unsigned virtualKey) {
   switch (virtualKey) {
     case 'Z': previous(); break;
     case 'X': play(); break;
-    case 'C': case VK_SPACE: pause(); break;
+    case 'C':
+    case VK_SPACE: pause(); break;
     case 'V': stop(); break;
     case 'B': next(); break;
     case VK_LEFT: seekBy(-kSeekSeconds); break;

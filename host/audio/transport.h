@@ -14,7 +14,9 @@
 
 namespace velmo {
 
-enum class PlayState { Stopped, Playing, Paused };
+enum class PlayState { Stopped,
+                       Playing,
+                       Paused };
 
 class Transport : public Feed {
  public:

@@ -31,9 +31,10 @@ CLI::App* addPlay(CLI::App& app, PlayJob& play) {
   command->add_flag("--dither", play.dither, "The board's 16-bit dithered look");
   command->add_flag("--mute", play.mute, "Picture only; no sound");
   command->add_option("--seconds", play.maxSeconds, "Quit after this many seconds")->check(seconds(false));
-  command->footer("Keys: Escape closes the display (Enter reopens it), F/G move the platform, "
-                  "Z previous, X play, C or space pause, V stop, B next, left/right seek, "
-                  "up/down volume, F11 fullscreen, Q quit.");
+  command->footer(
+      "Keys: Escape closes the display (Enter reopens it), F/G move the platform, "
+      "Z previous, X play, C or space pause, V stop, B next, left/right seek, "
+      "up/down volume, F11 fullscreen, Q quit.");
   return command;
 }
 
@@ -75,8 +76,9 @@ CLI::App* addSnapshot(CLI::App& app, RenderJob& snapshot, bool& quiet) {
 }  // namespace
 
 int parseCommandLine(int argc, char** argv, CommandLine* line) {
-  CLI::App app{"velmo: runs a Winamp visualization plug-in on music, in a window or to a video.\n"
-               "With no file, plays the built-in demo track."};
+  CLI::App app{
+      "velmo: runs a Winamp visualization plug-in on music, in a window or to a video.\n"
+      "With no file, plays the built-in demo track."};
   app.set_version_flag("--version", "velmo 0.1");
   app.add_option("--plugin", line->pluginPath, "The vis plug-in to load (default: vis_velmo.so beside velmo)");
   app.add_flag("--verbose", line->verbose, "Also show what the audio and video libraries report");

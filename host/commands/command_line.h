@@ -7,7 +7,12 @@
 
 namespace velmo {
 
-enum class Command { Play, Live, ListCaptureDevices, Render, Snapshot, Config };
+enum class Command { Play,
+                     Live,
+                     ListCaptureDevices,
+                     Render,
+                     Snapshot,
+                     Config };
 
 struct CommandLine {
   Command command = Command::Play;

@@ -22,8 +22,8 @@ struct PlayJob {
   int scale = 1;
   bool fullscreen = false;
   bool dither = false;
-  bool mute = false;        // picture only, on a clock
-  double maxSeconds = -1;   // quit after this long (for demos and tests)
+  bool mute = false;       // picture only, on a clock
+  double maxSeconds = -1;  // quit after this long (for demos and tests)
 };
 
 // Returns the exit status (messages already printed).

@@ -9,8 +9,8 @@ namespace velmo {
 
 struct RenderJob {
   std::string pluginPath;
-  std::string input;       // empty: the demo track
-  std::string output;      // video file, folder for PNG frames, or PNG (snapshot)
+  std::string input;   // empty: the demo track
+  std::string output;  // video file, folder for PNG frames, or PNG (snapshot)
   int fps = 75;
   int scale = 1;           // our Glide renders at scale x 640 x 480
   bool dither = false;     // the board's 16-bit look

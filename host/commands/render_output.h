@@ -14,7 +14,9 @@
 
 namespace velmo {
 
-enum class OutputKind { Video, PngFolder, Snapshot };
+enum class OutputKind { Video,
+                        PngFolder,
+                        Snapshot };
 
 // A snapshot when --at is given; PNG frames when the output is a folder or
 // ends in '/'; else a video file.

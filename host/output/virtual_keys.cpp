@@ -11,7 +11,8 @@ unsigned virtualKeyFor(SDL_Keycode key) {
   switch (key) {
     case SDLK_ESCAPE: return VK_ESCAPE;
     case SDLK_SPACE: return VK_SPACE;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
     case SDLK_BACKSPACE: return VK_BACK;
     case SDLK_TAB: return VK_TAB;
     case SDLK_LEFT: return VK_LEFT;
@@ -25,9 +26,12 @@ unsigned virtualKeyFor(SDL_Keycode key) {
     case SDLK_INSERT: return VK_INSERT;
     case SDLK_DELETE: return VK_DELETE;
     case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
     case SDLK_KP_0: return VK_NUMPAD0;
     case SDLK_KP_PLUS: return VK_ADD;
     case SDLK_KP_MINUS: return VK_SUBTRACT;

@@ -12,7 +12,13 @@
 
 namespace velmo_win32::dialog {
 
-enum class ControlKind { kPushButton, kCheckBox, kGroupBox, kText, kPicture, kScrollBar, kOther };
+enum class ControlKind { kPushButton,
+                         kCheckBox,
+                         kGroupBox,
+                         kText,
+                         kPicture,
+                         kScrollBar,
+                         kOther };
 
 // Registers "Button", "Static" and "ScrollBar" once per process.
 void registerControlClasses();

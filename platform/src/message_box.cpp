@@ -53,8 +53,7 @@ int answerFromEnvironment(UINT type) {
   static const struct {
     const char* name;
     int answer;
-  } answers[] = {{"ok", IDOK},       {"cancel", IDCANCEL}, {"abort", IDABORT}, {"retry", IDRETRY},
-                 {"ignore", IDIGNORE}, {"yes", IDYES},       {"no", IDNO}};
+  } answers[] = {{"ok", IDOK}, {"cancel", IDCANCEL}, {"abort", IDABORT}, {"retry", IDRETRY}, {"ignore", IDIGNORE}, {"yes", IDYES}, {"no", IDNO}};
   for (const auto& entry : answers) {
     if (strcasecmp(setting, entry.name) == 0) return entry.answer;
   }

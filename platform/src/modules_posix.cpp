@@ -64,7 +64,7 @@ std::string loadedPath(void* handle) {
 }
 
 bool fileExists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -120,7 +120,7 @@ extern "C" HMODULE LoadLibraryA(LPCSTR fileName) {
     if (fileExists(beside)) candidate = beside;
   }
   // The dynamic loader would wait for ever on a pipe; only regular files load.
-  struct stat info{};
+  struct stat info {};
   if (candidate.find('/') != std::string::npos && stat(candidate.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
     SetLastError(ERROR_BAD_EXE_FORMAT);
     return nullptr;

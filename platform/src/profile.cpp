@@ -36,13 +36,17 @@ std::mutex& profileMutex() {
   return *mutex;
 }
 
-enum class ReadResult { ok, missing, notRegular, tooLarge, failed };
+enum class ReadResult { ok,
+                        missing,
+                        notRegular,
+                        tooLarge,
+                        failed };
 
 ReadResult readFile(const char* path, std::string& bytes) {
   // Not blocking: opening a pipe that nobody writes must not wait.
   const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::missing : ReadResult::failed;
-  struct stat st{};
+  struct stat st {};
   ReadResult result = ReadResult::ok;
   if (fstat(fd, &st) != 0) {
     result = ReadResult::failed;
@@ -107,7 +111,7 @@ int createTemporary(const std::string& path, mode_t mode, std::string& temporary
 }
 
 bool writeFileReplacing(const std::string& path, const std::string& bytes) {
-  struct stat existing{};
+  struct stat existing {};
   const mode_t mode = stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
   std::string temporary;
   const int fd = createTemporary(path, mode, temporary);
@@ -228,15 +232,19 @@ UINT parseProfileInt(const char* text) {
   }
   unsigned base = 10;
   if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
-    base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
+    base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8
+                                          : 2;
     p += 2;
   }
   uint32_t total = 0;
   for (;; ++p) {
     int digit = -1;
-    if (*p >= '0' && *p <= '9') digit = *p - '0';
-    else if (*p >= 'A' && *p <= 'Z') digit = *p - 'A' + 10;
-    else if (*p >= 'a' && *p <= 'z') digit = *p - 'a' + 10;
+    if (*p >= '0' && *p <= '9')
+      digit = *p - '0';
+    else if (*p >= 'A' && *p <= 'Z')
+      digit = *p - 'A' + 10;
+    else if (*p >= 'a' && *p <= 'z')
+      digit = *p - 'a' + 10;
     if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
     total = total * base + static_cast<uint32_t>(digit);
   }

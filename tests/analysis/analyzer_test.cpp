@@ -36,7 +36,8 @@ TEST_F(Analyzer, SingleSpikesReachTheirBandsOnly) {
   module.spectrumData[1][200] = 20;
   std::vector<int> levels = run();
   for (int b = 0; b < BAND_COUNT; b++) {
-    int expected0 = b == 3 ? 100 : b == 4 ? 50 : 0;
+    int expected0 = b == 3 ? 100 : b == 4 ? 50
+                                          : 0;
     int expected1 = b == 16 ? 60 : 0;
     EXPECT_EQ(levels[b], expected0) << "channel 0 band " << b;
     EXPECT_EQ(levels[BAND_COUNT + b], expected1) << "channel 1 band " << b;
@@ -121,7 +122,8 @@ TEST_F(Analyzer, FlatSpectraOfTenAndForty) {
     std::vector<int> levels = run();
     for (int c = 0; c < 2; c++)
       for (int b = 0; b < BAND_COUNT; b++)
-        EXPECT_EQ(levels[c * BAND_COUNT + b], b < 3 ? flat.low : b < 7 ? flat.middle : flat.high)
+        EXPECT_EQ(levels[c * BAND_COUNT + b], b < 3 ? flat.low : b < 7 ? flat.middle
+                                                                       : flat.high)
             << "byte " << flat.byte << ", band " << b;
   }
 }

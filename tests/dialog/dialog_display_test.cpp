@@ -20,8 +20,10 @@ namespace {
 
 // The dialog's X window, as soon as it is shown.
 std::string dialogWindow() {
-  FILE* search = popen("sh '" VELMO_SOURCE_DIR "/tests/support/wait_for_window.sh' "
-                       "\"Velmo's Spectrum Setup\"", "r");
+  FILE* search = popen("sh '" VELMO_SOURCE_DIR
+                       "/tests/support/wait_for_window.sh' "
+                       "\"Velmo's Spectrum Setup\"",
+                       "r");
   char id[32] = {};
   const bool found = search && std::fgets(id, sizeof id, search) != nullptr;
   if (search) pclose(search);

@@ -13,9 +13,9 @@
 
 namespace {
 
+using dialog_template::kControls;
 using dialog_test::DialogHook;
 using dialog_test::ModuleFolder;
-using dialog_template::kControls;
 
 // A dialog procedure that records commands and ends with OK -> 10, Cancel -> 20.
 std::vector<int> commands;

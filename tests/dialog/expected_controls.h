@@ -44,7 +44,6 @@ constexpr ExpectedControl kControls[] = {
     {0xFFFF, "Static", kChild | SS_BITMAP | SS_SUNKEN | WS_BORDER, "", 24, 161, 156, 52},
 };
 
-
 // The dialog manager draws a control's WS_BORDER as a sunken client edge.
 constexpr DWORD createdStyle(DWORD templateStyle) { return templateStyle & ~WS_BORDER; }
 constexpr DWORD createdExStyle(DWORD templateStyle) {

@@ -35,11 +35,16 @@ struct Flag {
 
 // In the order the file is written: DisplayPlatform before Reflect.
 const Flag kFlags[] = {
-    {"RotateX", &RotateX, 1000},         {"RotateY", &RotateY, 1001},
-    {"RotateZ", &RotateZ, 1002},         {"DisplayBackSpec", &DisplayBackSpec, 1018},
-    {"SpinToBeat", &SpinToBeat, 1017},   {"DisplayPlatform", &DisplayPlatform, 1020},
-    {"Reflect", &Reflect, 1019},         {"DisplayTime", &DisplayTime, 1021},
-    {"DisplaySong", &DisplaySong, 1022}, {"RotateLogo", &RotateLogo, 1026},
+    {"RotateX", &RotateX, 1000},
+    {"RotateY", &RotateY, 1001},
+    {"RotateZ", &RotateZ, 1002},
+    {"DisplayBackSpec", &DisplayBackSpec, 1018},
+    {"SpinToBeat", &SpinToBeat, 1017},
+    {"DisplayPlatform", &DisplayPlatform, 1020},
+    {"Reflect", &Reflect, 1019},
+    {"DisplayTime", &DisplayTime, 1021},
+    {"DisplaySong", &DisplaySong, 1022},
+    {"RotateLogo", &RotateLogo, 1026},
     {"PointedEnds", &PointedEnds, 1025},
 };
 
@@ -98,7 +103,7 @@ TEST_F(SettingsDialog, WithoutFileAllBoxesAreCheckedAndOkWritesEveryKeyAsOne) {
 
 TEST_F(SettingsDialog, DisabledBoxesShowTheFileAndKeepItsValueThroughOk) {
   writeFile(folder.file("plugin.ini"),
-               "[Velmo's 3DFX Spectrum Analyzer]\r\nRotateY=0\r\nReflect=0\r\nPointedEnds=0\r\n");
+            "[Velmo's 3DFX Spectrum Analyzer]\r\nRotateY=0\r\nReflect=0\r\nPointedEnds=0\r\n");
   std::vector<UINT> shown, afterClicks;
   DialogHook hook([&](HWND dialog) {
     shown = boxStates(dialog);

@@ -15,7 +15,7 @@ struct Pt {
 
 // +1 strictly inside the convex counter-clockwise polygon, -1 strictly
 // outside, 0 on its outline; the point is the centre of pixel (px, py).
-int classify(const std::vector<Pt> &polygon, int px, int py) {
+int classify(const std::vector<Pt>& polygon, int px, int py) {
   const int64_t cx = 16 * px + 8, cy = 16 * py + 8;
   bool onEdge = false;
   for (size_t i = 0; i < polygon.size(); ++i) {
@@ -33,11 +33,11 @@ class Coverage : public GlideTest {
     GlideTest::SetUp();
     countCoverage();
   }
-  GrVertex at16(const Pt &p) { return coloured(p.x16 / 16.0f, p.y16 / 16.0f, 1, 1, 1); }
+  GrVertex at16(const Pt& p) { return coloured(p.x16 / 16.0f, p.y16 / 16.0f, 1, 1, 1); }
 
   // Every pixel strictly inside is covered once, every pixel strictly outside
   // never, and no pixel more than once.
-  void expectCoveredOnce(const std::vector<Pt> &polygon) {
+  void expectCoveredOnce(const std::vector<Pt>& polygon) {
     auto f = frame();
     int inside = 0;
     for (int y = 0; y < kHeight; ++y)
@@ -108,13 +108,13 @@ TEST_F(Coverage, VerticalAndHorizontalNeighboursTileWithoutGapsOrOverlap) {
 // Fans and strips over random sub-pixel polygons, in both windings.
 class FanAndStrip : public Coverage, public ::testing::WithParamInterface<int> {};
 
-std::vector<Pt> randomConvexPolygon(std::mt19937 &rng, int sides) {
+std::vector<Pt> randomConvexPolygon(std::mt19937& rng, int sides) {
   // Points on an ellipse at sorted random angles are convex and CCW.
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   double cx = 100 + 440 * unit(rng), cy = 80 + 320 * unit(rng);
   double rx = 5 + 90 * unit(rng), ry = 5 + 70 * unit(rng);
   std::vector<double> angles(static_cast<size_t>(sides), 0.0);
-  for (double &a : angles) a = 2 * M_PI * unit(rng);
+  for (double& a : angles) a = 2 * M_PI * unit(rng);
   std::sort(angles.begin(), angles.end());
   std::vector<Pt> polygon;
   for (double a : angles) {
@@ -146,8 +146,10 @@ TEST_P(FanAndStrip, FanCoversThePolygonOnce) {
   auto polygon = randomConvexPolygon(rng, 5 + GetParam() % 9);
   bool clockwise = GetParam() % 2;
   for (size_t i = 1; i + 1 < polygon.size(); ++i) {
-    if (clockwise) draw(at16(polygon[0]), at16(polygon[i + 1]), at16(polygon[i]));
-    else draw(at16(polygon[0]), at16(polygon[i]), at16(polygon[i + 1]));
+    if (clockwise)
+      draw(at16(polygon[0]), at16(polygon[i + 1]), at16(polygon[i]));
+    else
+      draw(at16(polygon[0]), at16(polygon[i]), at16(polygon[i + 1]));
   }
   expectCoveredOnce(polygon);
 }

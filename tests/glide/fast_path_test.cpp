@@ -22,11 +22,11 @@ struct Picture {
   std::vector<FxU16> depth;
 };
 
-const char *const kPathSettings[] = {"VELMO_GLIDE_REFERENCE", "VELMO_GLIDE_NO_AVX2",
+const char* const kPathSettings[] = {"VELMO_GLIDE_REFERENCE", "VELMO_GLIDE_NO_AVX2",
                                      "VELMO_GLIDE_NO_AVX512"};
 
-Picture drawScene(const SceneCase &c, const char *pathSetting) {
-  for (const char *setting : kPathSettings) unsetenv(setting);
+Picture drawScene(const SceneCase& c, const char* pathSetting) {
+  for (const char* setting : kPathSettings) unsetenv(setting);
   if (pathSetting) setenv(pathSetting, "1", 1);
   grGlideInit();
   GrHwConfiguration hw;
@@ -66,7 +66,7 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
       a(-20, 280);
   for (int i = 0; i < 300; ++i) {
     GrVertex v[3];
-    for (GrVertex &vertex : v) {
+    for (GrVertex& vertex : v) {
       vertex = GrVertex{};
       vertex.x = std::round(x(rng) * 16) / 16;
       vertex.y = std::round(y(rng) * 16) / 16;
@@ -91,8 +91,7 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
     const float edge = i % 2 ? 639.5f + float(i % 7) / 16 : -0.5f - float(i % 5) / 16;
     const float inward = i % 2 ? -1.0f : 1.0f;
     const float top = float(i * 12);
-    const float corners[3][2] = {{edge, top}, {edge + inward * float(3 + i % 9), top + 5.3f},
-                                 {edge, top + 11.7f}};
+    const float corners[3][2] = {{edge, top}, {edge + inward * float(3 + i % 9), top + 5.3f}, {edge, top + 11.7f}};
     for (int k = 0; k < 3; ++k) {
       v[k] = GrVertex{};
       v[k].x = corners[k][0];
@@ -110,8 +109,7 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
     GrVertex v[3];
     const float scale = float(1 << (i % 8)) / 2.0f;
     const float left = float(i % 6) * 100.0f, top = float(i / 6) * 110.0f;
-    const float corners[3][2] = {{left + 3.2f, top + 1.1f}, {left + 97.3f, top + 20.6f},
-                                 {left + 40.9f, top + 104.4f}};
+    const float corners[3][2] = {{left + 3.2f, top + 1.1f}, {left + 97.3f, top + 20.6f}, {left + 40.9f, top + 104.4f}};
     const float oow = 1.0f / (1.0f + float(i));
     for (int k = 0; k < 3; ++k) {
       v[k] = GrVertex{};
@@ -131,8 +129,7 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
   for (int i = 0; i < 16; ++i) {
     const float left = float(i % 4) * 160.0f + 1.3f, top = float(i / 4) * 120.0f + 0.7f;
     const float oow = 1.0f / (2.0f + float(i) * 7.0f), sScale = float(1 << (i % 6)) / 4.0f;
-    const float corners[3][3] = {{left, top, 5.0f}, {left + 150.0f, top, 5.0f},
-                                 {left, top + 110.0f, 5.0f + 40.0f * float(i - 8)}};
+    const float corners[3][3] = {{left, top, 5.0f}, {left + 150.0f, top, 5.0f}, {left, top + 110.0f, 5.0f + 40.0f * float(i - 8)}};
     GrVertex v[3];
     for (int k = 0; k < 3; ++k) {
       v[k] = GrVertex{};
@@ -154,7 +151,7 @@ Picture drawScene(const SceneCase &c, const char *pathSetting) {
   grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, width, height, width * 2, picture.depth.data());
   grGlideShutdown();
   vglSetScale(1);
-  for (const char *setting : kPathSettings) unsetenv(setting);
+  for (const char* setting : kPathSettings) unsetenv(setting);
   return picture;
 }
 

@@ -58,7 +58,7 @@ class GlideTest : public ::testing::Test {
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE);
   }
 
-  void draw(const GrVertex &a, const GrVertex &b, const GrVertex &c) { grDrawTriangle(&a, &b, &c); }
+  void draw(const GrVertex& a, const GrVertex& b, const GrVertex& c) { grDrawTriangle(&a, &b, &c); }
 
   // The back buffer, top row first (memory order).
   std::vector<FxU32> frame() {
@@ -67,7 +67,7 @@ class GlideTest : public ::testing::Test {
     return pixels;
   }
   // Pixel at screen (x, y), y up from the bottom row.
-  static FxU32 at(const std::vector<FxU32> &f, int x, int y) {
+  static FxU32 at(const std::vector<FxU32>& f, int x, int y) {
     return f[size_t(kHeight - 1 - y) * kWidth + x];
   }
   FxU32 pixel(int x, int y) { return at(frame(), x, y); }

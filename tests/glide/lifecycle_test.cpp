@@ -159,9 +159,9 @@ struct Frame {
   FxU32 topLeft = 0, bottomLeft = 0;
 };
 
-void FX_CALL keepFrame(const FxU32 *pixels, int width, int height, int stride, int interval,
-                       void *user) {
-  Frame *f = static_cast<Frame *>(user);
+void FX_CALL keepFrame(const FxU32* pixels, int width, int height, int stride, int interval,
+                       void* user) {
+  Frame* f = static_cast<Frame*>(user);
   ++f->count;
   f->width = width;
   f->height = height;

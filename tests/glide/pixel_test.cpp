@@ -8,7 +8,7 @@ namespace {
 void quad(float r, float g, float b, float a, float oow) {
   GrVertex v[4] = {coloured(10, 10, r, g, b, a), coloured(30, 10, r, g, b, a),
                    coloured(30, 30, r, g, b, a), coloured(10, 30, r, g, b, a)};
-  for (GrVertex &x : v) x.oow = oow;
+  for (GrVertex& x : v) x.oow = oow;
   grDrawTriangle(&v[0], &v[1], &v[2]);
   grDrawTriangle(&v[0], &v[2], &v[3]);
 }
@@ -24,8 +24,10 @@ class Cull : public GlideTest, public ::testing::WithParamInterface<CullCase> {}
 TEST_P(Cull, RemovesTheWindingItNames) {
   grCullMode(GetParam().mode);
   GrVertex a = vertex(100, 100), b = vertex(200, 100), c = vertex(100, 200);
-  if (GetParam().counterClockwise) draw(a, b, c);
-  else draw(a, c, b);
+  if (GetParam().counterClockwise)
+    draw(a, b, c);
+  else
+    draw(a, c, b);
   EXPECT_EQ(pixel(120, 120) != 0, GetParam().drawn);
 }
 
@@ -121,7 +123,7 @@ TEST_F(GlideTest, NoAuxBufferStillDepthTestsLikeTheBoard) {
 
 // ---- blending ----
 struct BlendCase {
-  const char *name;
+  const char* name;
   GrAlphaBlendFnc_t src, dst;
   int srcValue, srcAlpha, dstValue, dstAlpha;
   int expected;
@@ -129,7 +131,7 @@ struct BlendCase {
 class Blend : public GlideTest, public ::testing::WithParamInterface<BlendCase> {};
 
 TEST_P(Blend, ChannelResult) {
-  const BlendCase &c = GetParam();
+  const BlendCase& c = GetParam();
   grBufferClear(FxU32(c.dstValue) * 0x010101u, GrAlpha_t(c.dstAlpha), 0xFFFF);
   grAlphaBlendFunction(c.src, c.dst, GR_BLEND_ONE, GR_BLEND_ZERO);
   quad(float(c.srcValue), float(c.srcValue), float(c.srcValue), float(c.srcAlpha), 1.0f);

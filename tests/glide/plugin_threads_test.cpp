@@ -15,16 +15,16 @@
 
 namespace {
 
-void FX_CALL hashFrame(const FxU32 *pixels, int width, int height, int stride, int, void *user) {
+void FX_CALL hashFrame(const FxU32* pixels, int width, int height, int stride, int, void* user) {
   uint64_t hash = 1469598103934665603ull;  // FNV-1a
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) hash = (hash ^ pixels[size_t(y) * size_t(stride) + size_t(x)]) * 1099511628211ull;
-  static_cast<std::vector<uint64_t> *>(user)->push_back(hash);
+  static_cast<std::vector<uint64_t>*>(user)->push_back(hash);
 }
 
 // A hash of every swapped frame (with a presenter) or of every third (read
 // back without one), then one of the last frame's depth buffer.
-std::vector<uint64_t> frameHashes(int scale, int threads, const char *tile, bool reference, int frames,
+std::vector<uint64_t> frameHashes(int scale, int threads, const char* tile, bool reference, int frames,
                                   bool presenter = true) {
   std::vector<uint64_t> hashes;
   hardening::PluginHost host;
@@ -34,7 +34,7 @@ std::vector<uint64_t> frameHashes(int scale, int threads, const char *tile, bool
   vglSetScale(scale);
   vglSetThreads(threads);
   if (presenter) vglSetPresenter(hashFrame, &hashes);
-  VisModule *module = host.module();
+  VisModule* module = host.module();
   module->init(module);
   int width = 0, height = 0;
   std::vector<FxU32> picture;
@@ -51,7 +51,7 @@ std::vector<uint64_t> frameHashes(int scale, int threads, const char *tile, bool
   vglGetFrameSize(&width, &height);
   std::vector<FxU16> depth(size_t(width) * size_t(height));
   grLfbReadRegion(GR_BUFFER_AUXBUFFER, 0, 0, FxU32(width), FxU32(height), FxU32(width) * 2, depth.data());
-  hashFrame(reinterpret_cast<const FxU32 *>(depth.data()), width / 2, height, width / 2, 0, &hashes);
+  hashFrame(reinterpret_cast<const FxU32*>(depth.data()), width / 2, height, width / 2, 0, &hashes);
   module->quit(module);
   vglSetPresenter(nullptr, nullptr);
   vglSetThreads(0);
@@ -83,6 +83,6 @@ TEST_P(PluginFramesOnThreads, AreIdenticalToTheBit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PluginFramesOnThreads, ::testing::Values(1, 3),
-                         [](const auto &info) { return std::to_string(info.param) + "x"; });
+                         [](const auto& info) { return std::to_string(info.param) + "x"; });
 
 }  // namespace

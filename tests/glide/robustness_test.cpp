@@ -12,7 +12,7 @@ namespace {
 const float kInf = std::numeric_limits<float>::infinity();
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-using DrawCall = void(FX_CALL *)(const GrVertex *, const GrVertex *, const GrVertex *);
+using DrawCall = void(FX_CALL*)(const GrVertex*, const GrVertex*, const GrVertex*);
 
 class FarVertices : public GlideTest, public ::testing::WithParamInterface<DrawCall> {};
 
@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(BothCalls, FarVertices,
 // colour is the texel scaled by the iterated alpha, so an alpha that is NaN
 // or hugely negative leaves the picture black.
 struct WildCase {
-  const char *field;
+  const char* field;
   float value;
   bool drawsSomething;
 };
@@ -70,14 +70,17 @@ TEST_P(WildVertex, NeverEscapesTheBuffers) {
 
   GrVertex v[3] = {vertex(100, 100, 200, 0.1f), vertex(300, 120, 200, 0.02f),
                    vertex(150, 400, 200, 0.05f)};
-  for (GrVertex &x : v) {
+  for (GrVertex& x : v) {
     x.tmuvtx[0].sow = 30 * x.oow;
     x.tmuvtx[0].tow = 70 * x.oow;
   }
   const std::string field = GetParam().field;
-  GrVertex &w = v[1];
-  float *target = field == "x" ? &w.x : field == "y" ? &w.y : field == "oow" ? &w.oow
-                  : field == "sow" ? &w.tmuvtx[0].sow : field == "a" ? &w.a : &w.tmuvtx[0].tow;
+  GrVertex& w = v[1];
+  float* target = field == "x" ? &w.x : field == "y" ? &w.y
+                                    : field == "oow" ? &w.oow
+                                    : field == "sow" ? &w.tmuvtx[0].sow
+                                    : field == "a"   ? &w.a
+                                                     : &w.tmuvtx[0].tow;
   *target = GetParam().value;
   grDrawTriangle(&v[0], &v[1], &v[2]);
   guDrawTriangleWithClip(&v[2], &v[1], &v[0]);
@@ -98,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WildCase{"oow", 3e38f, true}, WildCase{"sow", kNaN, true},
                       WildCase{"tow", 1e30f, true}, WildCase{"a", kNaN, false},
                       WildCase{"a", -1e30f, false}),
-    [](const ::testing::TestParamInfo<WildCase> &info) {
+    [](const ::testing::TestParamInfo<WildCase>& info) {
       return std::string(info.param.field) + "_" + std::to_string(info.index);
     });
 

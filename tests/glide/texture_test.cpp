@@ -22,7 +22,7 @@ struct TextureSetup {
 int side(GrLOD_t lod) { return 256 >> lod; }
 
 // Builds an RGB565 texture whose texel (level, x, y) is texel(level, x, y).
-GrMipMapId_t makeTexture(const TextureSetup &setup, const std::function<FxU16(int, int, int)> &texel) {
+GrMipMapId_t makeTexture(const TextureSetup& setup, const std::function<FxU16(int, int, int)>& texel) {
   std::vector<FxU16> data;
   int width0 = 0, height0 = 0;
   for (GrLOD_t lod = setup.largeLod; lod <= setup.smallLod; ++lod) {

@@ -18,7 +18,7 @@ namespace {
 struct Picture {
   std::vector<FxU32> colour;
   std::vector<FxU16> depth;
-  bool operator==(const Picture &o) const { return colour == o.colour && depth == o.depth; }
+  bool operator==(const Picture& o) const { return colour == o.colour && depth == o.depth; }
 };
 
 Picture readBack() {
@@ -32,8 +32,8 @@ Picture readBack() {
 
 int threadsOfThisProcess() {
   int count = 0;
-  if (DIR *tasks = opendir("/proc/self/task")) {
-    while (dirent *entry = readdir(tasks)) count += entry->d_name[0] != '.';
+  if (DIR* tasks = opendir("/proc/self/task")) {
+    while (dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
     closedir(tasks);
   }
   return count;
@@ -41,9 +41,9 @@ int threadsOfThisProcess() {
 
 // Opens a window drawing with `threads` threads and tiles of `tile` ("" for
 // the library's choice), runs the scene, and returns every picture it read.
-using Scene = std::function<void(std::vector<Picture> &)>;
+using Scene = std::function<void(std::vector<Picture>&)>;
 
-std::vector<Picture> drawWith(int threads, const char *tile, const Scene &scene,
+std::vector<Picture> drawWith(int threads, const char* tile, const Scene& scene,
                               GrOriginLocation_t origin = GR_ORIGIN_LOWER_LEFT) {
   if (*tile) setenv("VELMO_GLIDE_TILE", tile, 1);
   vglSetThreads(threads);
@@ -67,13 +67,13 @@ std::vector<Picture> drawWith(int threads, const char *tile, const Scene &scene,
 
 // The scene drawn with one thread, then with several thread counts and tile
 // shapes (odd ones included), must read back the same pictures.
-void expectSameOnEveryThreadCount(const Scene &scene, GrOriginLocation_t origin = GR_ORIGIN_LOWER_LEFT) {
+void expectSameOnEveryThreadCount(const Scene& scene, GrOriginLocation_t origin = GR_ORIGIN_LOWER_LEFT) {
   const std::vector<Picture> direct = drawWith(1, "", scene, origin);
   struct Setting {
     int threads;
-    const char *tile;
+    const char* tile;
   };
-  for (const Setting &s : {Setting{2, ""}, Setting{3, "32"}, Setting{8, "24x40"}, Setting{3, "640x8"}}) {
+  for (const Setting& s : {Setting{2, ""}, Setting{3, "32"}, Setting{8, "24x40"}, Setting{3, "640x8"}}) {
     const std::vector<Picture> binned = drawWith(s.threads, s.tile, scene, origin);
     ASSERT_EQ(binned.size(), direct.size());
     for (size_t i = 0; i < direct.size(); ++i)
@@ -83,7 +83,7 @@ void expectSameOnEveryThreadCount(const Scene &scene, GrOriginLocation_t origin 
 
 // True when every pixel is the clear colour or an RGB565 colour widened back
 // to 8 bits (the low bits repeat the high ones), as the dither leaves it.
-bool clearOrWidened565(const std::vector<FxU32> &pixels, FxU32 clear) {
+bool clearOrWidened565(const std::vector<FxU32>& pixels, FxU32 clear) {
   for (FxU32 p : pixels) {
     const FxU32 r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
     if (p != clear && ((r & 7) != r >> 5 || (g & 3) != g >> 6 || (b & 7) != b >> 5)) return false;
@@ -122,7 +122,7 @@ TEST(Threads, EdgesOnTileBordersAndCornersCoverEachPixelOnce) {
   // Quads split into triangles whose edges run along the borders of 32-pixel
   // tiles, through their corners, and slivers a pixel wide beside them,
   // added up: every pixel of the grid is covered exactly once.
-  auto scene = [](std::vector<Picture> &) {
+  auto scene = [](std::vector<Picture>&) {
     useFlatColour();
     grDepthBufferMode(GR_DEPTHBUFFER_DISABLE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE);
@@ -154,7 +154,7 @@ TEST(Threads, EdgesOnTileBordersAndCornersCoverEachPixelOnce) {
 }
 
 TEST(Threads, StateAndTextureChangesBetweenQueuedTriangles) {
-  auto scene = [](std::vector<Picture> &pictures) {
+  auto scene = [](std::vector<Picture>& pictures) {
     usePluginDrawState();
     const GrMipMapId_t first = makeTexture(1), second = makeTexture(2);
     std::mt19937 rng(5);
@@ -162,7 +162,7 @@ TEST(Threads, StateAndTextureChangesBetweenQueuedTriangles) {
     auto randomTriangle = [&] {
       const float cx = x(rng), cy = y(rng);
       GrVertex v[3];
-      for (GrVertex &vertex : v)
+      for (GrVertex& vertex : v)
         vertex = texturedVertex(cx + offset(rng), cy + offset(rng), w(rng), st(rng), st(rng));
       guDrawTriangleWithClip(&v[0], &v[1], &v[2]);
     };
@@ -193,7 +193,7 @@ TEST(Threads, FramesDrawnByTheWorkersWhileTexelsAndSettingsChange) {
   // one is binned, and the texels it reads are replaced right after the
   // swap. Upper-left origin, dither for a frame, and a change of the thread
   // count with work queued.
-  auto scene = [](std::vector<Picture> &pictures) {
+  auto scene = [](std::vector<Picture>& pictures) {
     usePluginDrawState();
     const GrMipMapId_t texture = makeTexture(4);
     guTexSource(texture);
@@ -225,7 +225,7 @@ TEST(Threads, FramesDrawnByTheWorkersWhileTexelsAndSettingsChange) {
 }
 
 TEST(Threads, MoreTrianglesThanABinHolds) {
-  auto scene = [](std::vector<Picture> &) {
+  auto scene = [](std::vector<Picture>&) {
     useFlatColour();
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ONE);
     std::mt19937 rng(9);

@@ -18,8 +18,8 @@ struct Calls {
   std::thread::id callerId, zeroId;
   int written[8] = {};  // by each thread, read after finish()
 
-  static void job(void *context, int thread) {
-    auto &calls = *static_cast<Calls *>(context);
+  static void job(void* context, int thread) {
+    auto& calls = *static_cast<Calls*>(context);
     calls.written[thread] = thread + 100;
     std::lock_guard<std::mutex> lock(calls.mutex);
     calls.threads.insert(thread);
@@ -40,8 +40,8 @@ TEST(WorkerPool, RunsTheJobOnceOnEveryThreadWithTheCallerAsThreadZero) {
 TEST(WorkerPool, StartedJobsFinishInOrderWithoutALostWakeUp) {
   glide::WorkerPool pool(3);
   std::atomic<long> total{0};
-  auto add = [](void *context, int thread) {
-    static_cast<std::atomic<long> *>(context)->fetch_add(thread + 1, std::memory_order_relaxed);
+  auto add = [](void* context, int thread) {
+    static_cast<std::atomic<long>*>(context)->fetch_add(thread + 1, std::memory_order_relaxed);
   };
   for (int job = 0; job < 5000; ++job) {
     pool.start(add, &total);

@@ -24,9 +24,9 @@ namespace hardening {
 namespace {
 namespace fs = std::filesystem;
 
-#define REQUIRE_HOST(host)                     \
-  if (!(host).ready()) {                       \
-    GTEST_SKIP() << (host).why();              \
+#define REQUIRE_HOST(host)        \
+  if (!(host).ready()) {          \
+    GTEST_SKIP() << (host).why(); \
   }
 
 struct Damage {

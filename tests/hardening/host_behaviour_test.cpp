@@ -23,9 +23,9 @@
 namespace hardening {
 namespace {
 
-#define REQUIRE_HOST(host)                     \
-  if (!(host).ready()) {                       \
-    GTEST_SKIP() << (host).why();              \
+#define REQUIRE_HOST(host)        \
+  if (!(host).ready()) {          \
+    GTEST_SKIP() << (host).why(); \
   }
 
 size_t drawCalls(const vgl::CallRecorder& calls) {

@@ -27,9 +27,9 @@
 namespace hardening {
 namespace {
 
-#define REQUIRE_HOST(host)                     \
-  if (!(host).ready()) {                       \
-    GTEST_SKIP() << (host).why();              \
+#define REQUIRE_HOST(host)        \
+  if (!(host).ready()) {          \
+    GTEST_SKIP() << (host).why(); \
   }
 
 #ifdef VELMO_UNDER_ASAN

@@ -170,7 +170,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Triangles wholly beyond one edge of the screen: the unclipped call has no
 // clipping to save it, so a rasterizer that wraps coordinates or trusts them
 // would show pixels on the far side or write outside the buffer.
-enum Side { kLeft, kRight, kBelow, kAbove };
+enum Side { kLeft,
+            kRight,
+            kBelow,
+            kAbove };
 
 class OffscreenTriangles : public TriangleStress,
                            public ::testing::WithParamInterface<std::tuple<Side, bool>> {};
@@ -190,10 +193,22 @@ TEST_P(OffscreenTriangles, ChangeNoPixel) {
       const float beyond = i % 10 == 0 ? std::ldexp(1.0f, wild.pick(0, 100)) : 1.0f + wild.pick(0, 3000);
       const float along = static_cast<float>(wild.pick(-3000, 3000));
       switch (side) {
-        case kLeft: p.x = -beyond; p.y = along; break;
-        case kRight: p.x = 641.0f + beyond; p.y = along; break;
-        case kBelow: p.x = along; p.y = -beyond; break;
-        case kAbove: p.x = along; p.y = 481.0f + beyond; break;
+        case kLeft:
+          p.x = -beyond;
+          p.y = along;
+          break;
+        case kRight:
+          p.x = 641.0f + beyond;
+          p.y = along;
+          break;
+        case kBelow:
+          p.x = along;
+          p.y = -beyond;
+          break;
+        case kAbove:
+          p.x = along;
+          p.y = 481.0f + beyond;
+          break;
       }
       p.a = 255;
       p.oow = 1.0f / (1.0f + wild.pick(0, 100));

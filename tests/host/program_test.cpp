@@ -97,7 +97,9 @@ std::multimap<std::string, std::string> probe(const std::string& path) {
   ProgramResult result = runProgram(
       "ffprobe -v error -count_frames -show_entries "
       "stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_frames,sample_rate:format=duration "
-      "-of default=noprint_wrappers=1 " + shellQuote(path), 120);
+      "-of default=noprint_wrappers=1 " +
+          shellQuote(path),
+      120);
   std::multimap<std::string, std::string> values;
   std::istringstream lines(result.output);
   std::string line;
@@ -120,7 +122,8 @@ bool has(const std::multimap<std::string, std::string>& values, const std::strin
 double litShare(const std::string& path, double seconds = -1, int* width = nullptr, int* height = nullptr) {
   std::string seek = seconds >= 0 ? "-ss " + std::to_string(seconds) + " " : "";
   ProgramResult raw = runProgram("ffmpeg -v quiet " + seek + "-i " + shellQuote(path) +
-                                 " -frames:v 1 -f rawvideo -pix_fmt rgb24 -", 120);
+                                     " -frames:v 1 -f rawvideo -pix_fmt rgb24 -",
+                                 120);
   if (raw.status != 0 || raw.output.size() < 3) return -1;
   size_t lit = 0, pixels = raw.output.size() / 3;
   for (size_t i = 0; i < pixels; ++i) {
@@ -408,7 +411,8 @@ TEST_F(ProgramTest, PluginThatRefusesToStartEndsARenderAndLeavesPlayWithoutPictu
   ProgramResult render = velmo(plugin + "render --seconds 0.5 -q -o " + shellQuote(dir + "/x.mp4"));
   EXPECT_EQ(render.status, 1) << render.output;
   EXPECT_NE(render.output.find(std::string(REFUSING_PLUGIN) + ": the plug-in refused to start (its init returned 1)"),
-            std::string::npos) << render.output;
+            std::string::npos)
+      << render.output;
   EXPECT_EQ(render.output.find("refusing plug-in:"), std::string::npos) << "render or quit was called";
   EXPECT_NE(access((dir + "/x.mp4").c_str(), F_OK), 0) << "the unfinished video was left";
 
@@ -418,8 +422,10 @@ TEST_F(ProgramTest, PluginThatRefusesToStartEndsARenderAndLeavesPlayWithoutPictu
                                         "sleep 0.5\nxdotool getwindowname \"$w\" > title.txt\n";
   ProgramResult play = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " ",
-      shellQuote(kVelmo) + " " + plugin + "play --mute --seconds 2 > velmo.log 2>&1 & pid=$!; sh session.sh; "
-          "wait $pid; echo exit=$?", 60);
+      shellQuote(kVelmo) + " " + plugin +
+          "play --mute --seconds 2 > velmo.log 2>&1 & pid=$!; sh session.sh; "
+          "wait $pid; echo exit=$?",
+      60);
   EXPECT_NE(play.output.find("exit=0"), std::string::npos) << play.output;
   const std::string log = velmo_test::readFile(dir + "/velmo.log");
   EXPECT_NE(log.find("refused to start (its init returned 1); playing without the picture"), std::string::npos) << log;
@@ -436,17 +442,18 @@ TEST_F(ProgramTest, PlayShowsThePictureAndAnswersKeysUnderXvfb) {
     if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
   requirePicture();
   std::string script = dir + "/session.sh";
-  std::ofstream(script) << "w=$(" + kWaitForWindow + "velmo 180 \"$1\")\n"
-                           "sleep 3\n"
-                           "xdotool getwindowname \"$w\" > caption.txt\n"
-                           "import -window \"$w\" playing.png\n"
-                           "xdotool key --window \"$w\" --delay 15 --repeat 40 f\n"
-                           "sleep 1\n"
-                           "import -window \"$w\" pushed.png\n"
-                           "xdotool key --window \"$w\" Escape\n"
-                           "sleep 1\n"
-                           "import -window \"$w\" closed.png\n"
-                           "xdotool key --window \"$w\" q\n";
+  std::ofstream(script) << "w=$(" + kWaitForWindow +
+                               "velmo 180 \"$1\")\n"
+                               "sleep 3\n"
+                               "xdotool getwindowname \"$w\" > caption.txt\n"
+                               "import -window \"$w\" playing.png\n"
+                               "xdotool key --window \"$w\" --delay 15 --repeat 40 f\n"
+                               "sleep 1\n"
+                               "import -window \"$w\" pushed.png\n"
+                               "xdotool key --window \"$w\" Escape\n"
+                               "sleep 1\n"
+                               "import -window \"$w\" closed.png\n"
+                               "xdotool key --window \"$w\" q\n";
   ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "HOME=" + shellQuote(dir) + " ",
       "SDL_AUDIODRIVER=no-such-driver " + shellQuote(kVelmo) +
@@ -520,9 +527,10 @@ TEST_F(ProgramTest, LiveInputRunsInTheWindow) {
     samples[2 * i] = samples[2 * i + 1] = 0.8f * static_cast<float>(std::sin(2 * M_PI * 150 * i / 44100.0));
   std::ofstream(raw, std::ios::binary).write(reinterpret_cast<const char*>(samples.data()), samples.size() * sizeof(float));
   // The run lasts until the picture is taken, however long the window takes.
-  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow + "velmo 180 \"$1\")\n"
-                                        "sleep 2\nimport -window \"$w\" live.png\n"
-                                        "xdotool key --window \"$w\" q\n";
+  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow +
+                                            "velmo 180 \"$1\")\n"
+                                            "sleep 2\nimport -window \"$w\" live.png\n"
+                                            "xdotool key --window \"$w\" q\n";
   ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" +
           shellQuote(raw) + " ",
@@ -538,13 +546,17 @@ TEST_F(ProgramTest, ConfigShowsTheDialogAndOkSavesBesideThePlugin) {
     if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
   std::string plugins = dir + "/plugins";
   ASSERT_EQ(runProgram("mkdir -p " + shellQuote(plugins) + " && cp " VELMO_OUTPUT_DIR "/vis_velmo.so " +
-                       shellQuote(plugins)).status, 0);
-  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow + "'Spectrum Setup' 180 \"$1\")\n"
-                                        "sleep 0.5\n"
-                                        "xdotool key --window \"$w\" Return\n";
+                       shellQuote(plugins))
+                .status,
+            0);
+  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow +
+                                            "'Spectrum Setup' 180 \"$1\")\n"
+                                            "sleep 0.5\n"
+                                            "xdotool key --window \"$w\" Return\n";
   ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions,
-      shellQuote(kVelmo) + " --plugin plugins/vis_velmo.so config > velmo.log 2>&1 & pid=$!; "
+      shellQuote(kVelmo) +
+          " --plugin plugins/vis_velmo.so config > velmo.log 2>&1 & pid=$!; "
           "sh session.sh $pid; wait $pid; echo exit=$?",
       300);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;

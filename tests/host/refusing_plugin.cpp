@@ -15,8 +15,7 @@ int render(VisModule*) {
 }
 void quit(VisModule*) { std::fputs("refusing plug-in: quit called\n", stderr); }
 
-VisModule module = {"Refusing test plug-in", nullptr, nullptr, 0, 0, 0, 0, 2, 0, {}, {},
-                    config, init, render, quit, nullptr};
+VisModule module = {"Refusing test plug-in", nullptr, nullptr, 0, 0, 0, 0, 2, 0, {}, {}, config, init, render, quit, nullptr};
 
 VisModule* getModule(int index) { return index == 0 ? &module : nullptr; }
 

@@ -31,7 +31,7 @@ const char* const kLayerFolders[] = {"plugin", "display", "scene", "settings", "
 const char* const kIncludeFolders[] = {"", "glide/include", "platform/include", "plugin/include", "host"};
 
 struct Include {
-  std::string file;   // the including file, from the repository's top
+  std::string file;  // the including file, from the repository's top
   int line;
   std::string named;  // as written
   std::string found;  // the file it resolves to, from the top; empty for the system's

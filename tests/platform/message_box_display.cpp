@@ -28,7 +28,8 @@ int main() {
     Sleep(300000);
     std::fprintf(stderr, "the message box was not answered\n");
     std::_Exit(3);
-  }).detach();
+  })
+      .detach();
   int answer = 0;
   std::thread box([&] {
     answer = MessageBoxA(nullptr, "Press Enter for the default button", "Velmo box test",

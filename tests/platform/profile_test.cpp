@@ -109,7 +109,8 @@ TEST_F(Profile, OddFilesReadAsDefaultsAndAreNeverReplaced) {
   for (const auto& [name, make] : oddFiles) {
     fs::remove(path);
     ASSERT_TRUE(make()) << name;
-    struct stat before{}, after{};
+    struct stat before {
+    }, after{};
     ASSERT_EQ(lstat(path.c_str(), &before), 0);
     alarm(10);
     EXPECT_EQ(GetPrivateProfileIntA("Section", "Key", 7, path.c_str()), 7u) << name;

@@ -181,7 +181,8 @@ static void queue() {
   for (int i = 0; i < 5; ++i) {
     const BOOL result = GetMessageA(&msg, NULL, 0, 0);  // quit comes last
     printf("get -> %d message %u wParam %u window %s\n", result, msg.message, (unsigned)msg.wParam,
-           msg.hwnd == window ? "queue" : msg.hwnd ? "other" : "none");
+           msg.hwnd == window ? "queue" : msg.hwnd ? "other"
+                                                   : "none");
     if (msg.message == WM_KEYDOWN) TranslateMessage(&msg);
     if (!result) break;
   }

@@ -50,10 +50,14 @@ ScenarioRun runIn(const fs::path& directory, const std::string& command) {
 std::string visible(const std::string& bytes) {
   std::string text;
   for (unsigned char c : bytes) {
-    if (c == '\r') text += "\\r";
-    else if (c == '\n') text += "\\n\n";
-    else if (c < 32 || c > 126) text += "\\x" + std::to_string(c);
-    else text += static_cast<char>(c);
+    if (c == '\r')
+      text += "\\r";
+    else if (c == '\n')
+      text += "\\n\n";
+    else if (c < 32 || c > 126)
+      text += "\\x" + std::to_string(c);
+    else
+      text += static_cast<char>(c);
   }
   return text;
 }
@@ -76,7 +80,7 @@ bool runBoth(const std::string& name, const std::string& nativeProgram, const st
   runs.native = runIn(runs.nativeDir.path(), "'" + nativeProgram + "'");
   runs.wine = runIn(runs.wineDir.path(), "WINEDEBUG=-all WINEPREFIX='" + std::string(PLATFORM_WINE_PREFIX) +
                                              "_" + name + "' " + wineLauncher + "'" + PLATFORM_WINE + "' '" +
-                                      win32Program + "'");
+                                             win32Program + "'");
   if (runs.wine.status != 0 || runs.wine.lines.empty()) {
     why = "Wine could not run the scenario here (status " + std::to_string(runs.wine.status) + ")";
     return false;
@@ -109,7 +113,8 @@ TEST(ProfileAgainstWine, SameResultsAndSameFiles) {
   for (const auto& [name, bytes] : wine.files) {
     auto ours = native.files.find(name);
     ASSERT_NE(ours, native.files.end()) << name << " is missing from our run";
-    EXPECT_EQ(ours->second, bytes) << name << "\nours:\n" << visible(ours->second) << "\nWine:\n"
+    EXPECT_EQ(ours->second, bytes) << name << "\nours:\n"
+                                   << visible(ours->second) << "\nWine:\n"
                                    << visible(bytes);
   }
   EXPECT_EQ(native.files.count("missing.ini"), 0u) << "deleting from a missing file creates nothing";

@@ -40,9 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"3. Artist - Song - Winamp", "3. Artist - Song "},
         TitleCase{"12. Artist - Title - Winamp", "12. Artist - Title "},
         TitleCase{"", ""},
-        TitleCase{"Winamp", "Winamp"},            // starts at the first character: no cut
-        TitleCase{"xWinamp 5", "xWinamp 5"},      // second character: no cut
-        TitleCase{"abWinamp", ""},                // third character: cut at the first
+        TitleCase{"Winamp", "Winamp"},        // starts at the first character: no cut
+        TitleCase{"xWinamp 5", "xWinamp 5"},  // second character: no cut
+        TitleCase{"abWinamp", ""},            // third character: cut at the first
         TitleCase{"Winamp 2.91", "Winamp 2.91"},
         TitleCase{"1. No player name here", "1. No player name here"},
         TitleCase{"1. A - Winamp - Winamp", "1. A "},  // the first occurrence counts

@@ -204,8 +204,10 @@ TEST_F(RenderPipeline, StopEndsAfterTheFrameBeingDrawnWithTheOutputComplete) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("frames")), {}), 1);
   ASSERT_EQ(render("stopped.mp4"), 0);
   if (!toolAvailable("ffprobe")) GTEST_SKIP() << "ffprobe not installed";
-  ProgramResult frames = runProgram("ffprobe -v error -count_frames -select_streams v -show_entries "
-                                    "stream=nb_read_frames -of csv=p=0 " + shellQuote(folder.path("stopped.mp4")));
+  ProgramResult frames = runProgram(
+      "ffprobe -v error -count_frames -select_streams v -show_entries "
+      "stream=nb_read_frames -of csv=p=0 " +
+      shellQuote(folder.path("stopped.mp4")));
   EXPECT_EQ(frames.output, "1\n");
 }
 

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
-enum class SceneInput { silence, flat, sweep };
+enum class SceneInput { silence,
+                        flat,
+                        sweep };
 
 inline const char* sceneInputName(SceneInput input) {
   switch (input) {
@@ -37,7 +39,8 @@ inline void fillSceneSpectrum(unsigned char (*spectrum)[576], SceneInput input, 
         if (bin < 40 && sinceBeat < 4) value += 255 - 30 * sinceBeat;
         value += (int)(60.0 * std::exp(-bin / 150.0));
       }
-      spectrum[channel][bin] = (unsigned char)(value > 255 ? 255 : value < 0 ? 0 : value);
+      spectrum[channel][bin] = (unsigned char)(value > 255 ? 255 : value < 0 ? 0
+                                                                             : value);
     }
   }
 }

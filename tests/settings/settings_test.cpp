@@ -81,10 +81,10 @@ TEST_F(Settings, FreshSectionListsKeysInWriteOrder) {
   DisplayPlatform = 0;
   Reflect = 1;
   saveSettings(&module);
-  std::vector<std::string> expected = {kSection,          "RotateX=1",     "RotateY=1",
-                                       "RotateZ=1",       "DisplayBackSpec=1", "SpinToBeat=1",
-                                       "DisplayPlatform=0", "Reflect=1",   "DisplayTime=1",
-                                       "DisplaySong=1",   "RotateLogo=1",  "PointedEnds=1"};
+  std::vector<std::string> expected = {kSection, "RotateX=1", "RotateY=1",
+                                       "RotateZ=1", "DisplayBackSpec=1", "SpinToBeat=1",
+                                       "DisplayPlatform=0", "Reflect=1", "DisplayTime=1",
+                                       "DisplaySong=1", "RotateLogo=1", "PointedEnds=1"};
   EXPECT_EQ(iniLines(), expected);
 }
 

@@ -58,7 +58,8 @@ TEST_F(Mk3dfTest, RefusesBadInputClearly) {
   for (const Case& c : cases) {
     ProgramResult run = runMk3df(c.arguments);
     EXPECT_EQ(run.status, 1) << c.arguments;
-    EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n"
+                                                             << run.output;
   }
   EXPECT_NE(runMk3df("").status, 0);
   EXPECT_FALSE(std::filesystem::exists(out)) << "a refused run left a file behind";

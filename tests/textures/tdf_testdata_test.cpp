@@ -19,8 +19,8 @@ std::string testdataPath(const std::string& name) {
   return std::string(VELMO_TESTDATA_DIR) + "/3df/" + name;
 }
 
-#define SKIP_WITHOUT_TESTDATA()                                                   \
-  if (!std::filesystem::exists(testdataPath("README.md")))                        \
+#define SKIP_WITHOUT_TESTDATA()                            \
+  if (!std::filesystem::exists(testdataPath("README.md"))) \
   GTEST_SKIP() << "real 3DF files not found in " << VELMO_TESTDATA_DIR << "/3df"
 
 struct IntactFile {

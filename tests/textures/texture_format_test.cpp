@@ -97,7 +97,11 @@ TEST_P(DecodeTexelTest, GivesExpectedArgb) {
   FxU8 raw[4];
   switch (glide::texelBytes(c.format)) {
     case 1: raw[0] = static_cast<FxU8>(c.texel); break;
-    case 2: { FxU16 v = static_cast<FxU16>(c.texel); std::memcpy(raw, &v, 2); break; }
+    case 2: {
+      FxU16 v = static_cast<FxU16>(c.texel);
+      std::memcpy(raw, &v, 2);
+      break;
+    }
     default: std::memcpy(raw, &c.texel, 4);
   }
   FxU32 out = 0;

@@ -79,10 +79,7 @@ std::vector<std::string> sectionLines(const std::string& text) {
 const struct {
   const char* key;
   int id;
-} kBoxes[] = {{"RotateX", 1000},     {"RotateY", 1001},         {"RotateZ", 1002},
-              {"DisplayBackSpec", 1018}, {"SpinToBeat", 1017}, {"DisplayPlatform", 1020},
-              {"Reflect", 1019},     {"DisplayTime", 1021},     {"DisplaySong", 1022},
-              {"RotateLogo", 1026},  {"PointedEnds", 1025}};
+} kBoxes[] = {{"RotateX", 1000}, {"RotateY", 1001}, {"RotateZ", 1002}, {"DisplayBackSpec", 1018}, {"SpinToBeat", 1017}, {"DisplayPlatform", 1020}, {"Reflect", 1019}, {"DisplayTime", 1021}, {"DisplaySong", 1022}, {"RotateLogo", 1026}, {"PointedEnds", 1025}};
 
 std::string boxStates(HWND dialog) {
   std::string states;
@@ -105,7 +102,6 @@ bool fileHolds(const std::string& path, const char* states, bool inWriteOrder = 
   std::printf("plugin.ini, expected boxes %s:\n%s\n", states, text.c_str());
   return false;
 }
-
 
 bool statesAre(HWND dialog, const char* expected) {
   const std::string states = boxStates(dialog);

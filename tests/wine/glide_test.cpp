@@ -32,7 +32,7 @@ std::vector<FxU32> readFrame() {
 }
 
 int presented = 0;
-void FX_CALL countFrame(const FxU32 *, int width, int height, int, int, void *) {
+void FX_CALL countFrame(const FxU32*, int width, int height, int, int, void*) {
   if (width == 640 && height == 480) ++presented;
 }
 
@@ -87,7 +87,7 @@ int main() {
 
   // A real 3DF file, loaded the way the plug-in's texture loader does it.
   Gu3dfInfo info;
-  const char *path = VELMO_TESTDATA_DIR "/3df/light.3df";
+  const char* path = VELMO_TESTDATA_DIR "/3df/light.3df";
   GrMipMapId_t id = GR_NULL_MIPMAP_HANDLE;
   if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
     CHECK(gu3dfGetInfo(path, &info));

@@ -11,9 +11,9 @@
 
 namespace {
 
-unsigned char* const kFlags[] = {&RotateX,         &RotateY,     &RotateZ,     &DisplayBackSpec,
-                                 &SpinToBeat,      &Reflect,     &DisplayPlatform, &DisplayTime,
-                                 &DisplaySong,     &RotateLogo,  &PointedEnds};
+unsigned char* const kFlags[] = {&RotateX, &RotateY, &RotateZ, &DisplayBackSpec,
+                                 &SpinToBeat, &Reflect, &DisplayPlatform, &DisplayTime,
+                                 &DisplaySong, &RotateLogo, &PointedEnds};
 
 VisModule module;
 std::string iniPath;

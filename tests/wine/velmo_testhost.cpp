@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
     module->init(module);
     // The plug-in leaves this thread's x87 unit in single precision.
     unsigned short controlWord = 0;
-    __asm__ __volatile__("fnstcw %0" : "=m"(controlWord));
+    __asm__ __volatile__("fnstcw %0"
+                         : "=m"(controlWord));
     std::printf("init done, control word 0x%04x\n", controlWord);
     std::fflush(stdout);
     int drawn = 0;

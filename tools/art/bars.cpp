@@ -11,7 +11,7 @@ namespace velmo::art {
 tools::Image makeBars() {
   constexpr int size = 256;
   static const RampStop stops[] = {
-      {0.00, {255, 64, 96}},   // texel (0, 0): the colour of the back-spectrum markers
+      {0.00, {255, 64, 96}},  // texel (0, 0): the colour of the back-spectrum markers
       {0.20, {255, 140, 40}},
       {0.45, {250, 230, 60}},
       {0.70, {80, 230, 90}},
@@ -21,7 +21,8 @@ tools::Image makeBars() {
   for (int y = 0; y < size; ++y) {
     const Colour row = ramp(stops, y / double(size - 1));
     const int inSegment = y % 16;
-    const double segment = inSegment == 15 ? 0.3 : inSegment == 14 ? 0.75 : 1.0;
+    const double segment = inSegment == 15 ? 0.3 : inSegment == 14 ? 0.75
+                                                                   : 1.0;
     for (int x = 0; x < size; ++x) {
       const double column = x % 32 == 31 ? 0.7 : 1.0;
       image.at(x, y) = toPixel(scale(row, segment * column));

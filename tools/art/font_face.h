@@ -10,8 +10,8 @@ namespace velmo::art {
 
 struct GlyphMask {
   int width = 0, height = 0;
-  int left = 0, top = 0;   // bitmap origin relative to the pen: x right, y up
-  double advance = 0;      // pen advance in pixels
+  int left = 0, top = 0;          // bitmap origin relative to the pen: x right, y up
+  double advance = 0;             // pen advance in pixels
   std::vector<uint8_t> coverage;  // width x height, 0..255
   bool empty() const { return width == 0 || height == 0; }
 };

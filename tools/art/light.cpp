@@ -19,7 +19,8 @@ tools::Image makeLight() {
       const double centre = std::pow((1 - std::cos(u)) * (1 - std::cos(v)) / 4, 1.3);
       // Whole numbers of waves across the tile keep the web seamless.
       const double wave = (std::cos(2 * u + v + 0.4) + std::cos(-u + 3 * v + 1.3) +
-                           std::cos(3 * u - 2 * v + 2.1)) / 3;
+                           std::cos(3 * u - 2 * v + 2.1)) /
+                          3;
       const double caustic = std::pow(1 - std::fabs(wave), 8);
       Colour c = mix(deep, glow, centre);
       c = mix(c, line, caustic * (0.35 + 0.5 * centre));

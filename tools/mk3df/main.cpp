@@ -25,9 +25,10 @@ bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"mk3df: writes a Glide 3DF texture file from a PNG picture.\n"
-               "The picture's sides must be powers of two, at most 256, and neither more\n"
-               "than 8 times the other. Smaller levels are made by averaging 2x2 texels."};
+  CLI::App app{
+      "mk3df: writes a Glide 3DF texture file from a PNG picture.\n"
+      "The picture's sides must be powers of two, at most 256, and neither more\n"
+      "than 8 times the other. Smaller levels are made by averaging 2x2 texels."};
   std::string input, output, formatName = "rgb565";
   int smallest = 1;
   bool noMipmaps = false;

@@ -17,18 +17,36 @@ namespace {
 
 // Style names a template may use, with Win32's values.
 const std::map<std::string, std::uint32_t> kStyleNames = {
-    {"WS_POPUP", 0x80000000u},     {"WS_CHILD", 0x40000000u},    {"WS_VISIBLE", 0x10000000u},
-    {"WS_DISABLED", 0x08000000u},  {"WS_CAPTION", 0x00C00000u},  {"WS_BORDER", 0x00800000u},
-    {"WS_DLGFRAME", 0x00400000u},  {"WS_SYSMENU", 0x00080000u},  {"WS_GROUP", 0x00020000u},
-    {"WS_TABSTOP", 0x00010000u},   {"DS_SETFONT", 0x40u},        {"DS_MODALFRAME", 0x80u},
-    {"BS_PUSHBUTTON", 0x0u},       {"BS_DEFPUSHBUTTON", 0x1u},   {"BS_CHECKBOX", 0x2u},
-    {"BS_AUTOCHECKBOX", 0x3u},     {"BS_GROUPBOX", 0x7u},        {"BS_MULTILINE", 0x2000u},
-    {"SS_LEFT", 0x0u},             {"SS_BITMAP", 0xEu},          {"SS_SUNKEN", 0x1000u},
+    {"WS_POPUP", 0x80000000u},
+    {"WS_CHILD", 0x40000000u},
+    {"WS_VISIBLE", 0x10000000u},
+    {"WS_DISABLED", 0x08000000u},
+    {"WS_CAPTION", 0x00C00000u},
+    {"WS_BORDER", 0x00800000u},
+    {"WS_DLGFRAME", 0x00400000u},
+    {"WS_SYSMENU", 0x00080000u},
+    {"WS_GROUP", 0x00020000u},
+    {"WS_TABSTOP", 0x00010000u},
+    {"DS_SETFONT", 0x40u},
+    {"DS_MODALFRAME", 0x80u},
+    {"BS_PUSHBUTTON", 0x0u},
+    {"BS_DEFPUSHBUTTON", 0x1u},
+    {"BS_CHECKBOX", 0x2u},
+    {"BS_AUTOCHECKBOX", 0x3u},
+    {"BS_GROUPBOX", 0x7u},
+    {"BS_MULTILINE", 0x2000u},
+    {"SS_LEFT", 0x0u},
+    {"SS_BITMAP", 0xEu},
+    {"SS_SUNKEN", 0x1000u},
     {"SBS_HORZ", 0x0u},
 };
 
 struct Token {
-  enum Kind { kWord, kNumber, kString, kPunct, kEnd } kind;
+  enum Kind { kWord,
+              kNumber,
+              kString,
+              kPunct,
+              kEnd } kind;
   std::string text;
   long number = 0;
   int line = 0;

@@ -7,7 +7,7 @@ namespace velmo::tools {
 Image halve(const Image& image) {
   const int width = std::max(1, image.width / 2);
   const int height = std::max(1, image.height / 2);
-  const int stepX = image.width / width;   // 1 or 2
+  const int stepX = image.width / width;  // 1 or 2
   const int stepY = image.height / height;
   const int count = stepX * stepY;
   Image result(width, height);

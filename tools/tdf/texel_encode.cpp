@@ -26,11 +26,16 @@ uint32_t rgb332(uint32_t argb) {
 
 const std::vector<WritableFormat>& writableFormats() {
   static const std::vector<WritableFormat> formats = {
-      {"rgb332", GR_TEXFMT_RGB_332},       {"a8", GR_TEXFMT_ALPHA_8},
-      {"i8", GR_TEXFMT_INTENSITY_8},       {"ai44", GR_TEXFMT_ALPHA_INTENSITY_44},
-      {"argb8332", GR_TEXFMT_ARGB_8332},   {"rgb565", GR_TEXFMT_RGB_565},
-      {"argb1555", GR_TEXFMT_ARGB_1555},   {"argb4444", GR_TEXFMT_ARGB_4444},
-      {"ai88", GR_TEXFMT_ALPHA_INTENSITY_88}, {"argb8888", VGL_TEXFMT_ARGB_8888},
+      {"rgb332", GR_TEXFMT_RGB_332},
+      {"a8", GR_TEXFMT_ALPHA_8},
+      {"i8", GR_TEXFMT_INTENSITY_8},
+      {"ai44", GR_TEXFMT_ALPHA_INTENSITY_44},
+      {"argb8332", GR_TEXFMT_ARGB_8332},
+      {"rgb565", GR_TEXFMT_RGB_565},
+      {"argb1555", GR_TEXFMT_ARGB_1555},
+      {"argb4444", GR_TEXFMT_ARGB_4444},
+      {"ai88", GR_TEXFMT_ALPHA_INTENSITY_88},
+      {"argb8888", VGL_TEXFMT_ARGB_8888},
   };
   return formats;
 }

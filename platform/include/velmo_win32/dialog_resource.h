@@ -9,11 +9,11 @@
 #define VELMO_RESOURCES_SYMBOL "velmoResources"
 
 struct VelmoDialogItem {
-  const char* className;  // as written in the template: "Button", "Static", "ScrollBar"
-  const char* text;       // empty when textResource is set
-  int textResource;       // a picture's bitmap number, else 0
-  int id;                 // 0xFFFF for a control without an id, as in a Win32 template
-  DWORD style;            // including WS_CHILD | WS_VISIBLE
+  const char* className;      // as written in the template: "Button", "Static", "ScrollBar"
+  const char* text;           // empty when textResource is set
+  int textResource;           // a picture's bitmap number, else 0
+  int id;                     // 0xFFFF for a control without an id, as in a Win32 template
+  DWORD style;                // including WS_CHILD | WS_VISIBLE
   short x, y, width, height;  // dialog units
 };
 
@@ -22,7 +22,7 @@ struct VelmoDialogTemplate {
   DWORD style;
   const char* caption;
   const char* fontName;
-  int fontSize;  // points
+  int fontSize;               // points
   short x, y, width, height;  // dialog units
   int itemCount;
   const VelmoDialogItem* items;
