@@ -10,6 +10,7 @@
 #   web       the WebAssembly page, its tests in headless Chromium; without the browser
 #             or its npm driver they are counted as skipped, and the reason is given
 #   fuzz      a short, bounded libFuzzer pass over every fuzz target
+#   format    the sources against .clang-format (scripts/format.sh --check), one check
 # The native and Windows suites include the checks of the packages made from
 # their builds (tests/packages: the .deb, the Windows zips).
 # Ends with one line over all of them: "total: N passed, N failed, N skipped".
@@ -26,7 +27,7 @@ bash scripts/setup.sh
 jobs=$(nproc)
 logdir=$root/build/test-logs
 mkdir -p "$logdir"
-rm -f "$logdir"/ctest-*.log "$logdir"/fuzz.log "$logdir"/skipped-*.txt
+rm -f "$logdir"/ctest-*.log "$logdir"/fuzz.log "$logdir"/format.log "$logdir"/skipped-*.txt
 
 build() {
   echo "== build: $1"
@@ -56,6 +57,10 @@ run_wine_ctest() {
     ctest --preset "$preset" --timeout 900 --repeat until-pass:2 2>&1 | tee "$logdir/ctest-$preset.log"
 }
 
+status=0
+echo "== format"
+bash scripts/format.sh --check 2>&1 | tee "$logdir/format.log" || status=1
+
 build native
 build sanitize
 build tsan
@@ -63,7 +68,6 @@ build win32
 build win64
 build web
 
-status=0
 run_ctest native || status=1
 run_ctest sanitize || status=1
 run_ctest tsan || status=1
@@ -125,6 +129,12 @@ if [ -f "$logdir/fuzz.log" ]; then
   bad=$(grep -cE '^[a-z0-9_]+ +[0-9]+ +[0-9.?]+ +FAILED' "$logdir/fuzz.log" || true)
   if [ $((ok + bad)) -eq 0 ]; then bad=1; fi  # it failed before running a target
   passed=$((passed + ok)); failed=$((failed + bad))
+fi
+# The format check counts as one test.
+if grep -q 'files follow .clang-format' "$logdir/format.log"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
 fi
 echo "total: $passed passed, $failed failed, $skipped skipped"
 exit $status
