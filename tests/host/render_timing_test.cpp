@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         TimingCase{"UnknownLengthWithSeconds", -1, 3, -1, 30, 3000, nullptr},
         TimingCase{"HugeSecondsBoundNothing", -1, 1e308, -1, -1, -1, nullptr},
         TimingCase{"SnapshotAtTheVeryEnd", 2550, -1, 2.55, 26, 2550, nullptr},
-        TimingCase{"SnapshotPastTheEnd", 2550, -1, 2.6, 0, 0, "--at 2.6 s lies beyond the end of the track (2.55 s)"},
+        TimingCase{"SnapshotPastTheEnd", 2550, -1, 2.6, 0, 0, "--at 2.6 s lies beyond the end of the track (0:02.55)"},
         TimingCase{"HugeSnapshotOnAnUnknownTrackWaitsForItsEnd", -1, -1, 1e308, -1, -1, nullptr}),
     [](const ::testing::TestParamInfo<TimingCase>& info) { return std::string(info.param.name); });
 
