@@ -52,7 +52,10 @@ const std::atomic<bool>& stopRequested() { return stopFlag; }
 
 int interruptSignal() { return firstSignal.load(); }
 
-int interruptedStatus() { return 128 + firstSignal.load(); }
+int interruptedStatus() {
+  const int signal = firstSignal.load();
+  return signal ? 128 + signal : 0;
+}
 
 void setSecondInterruptNote(const std::string& note) {
   const char* current = currentNote.load();

@@ -15,7 +15,7 @@ const std::atomic<bool>& stopRequested();
 // The signal that asked to stop, or 0.
 int interruptSignal();
 // What the shell reports for that signal: 130 for SIGINT, 143 for SIGTERM,
-// 129 for SIGHUP.
+// 129 for SIGHUP; 0 when no signal came (the job was stopped otherwise).
 int interruptedStatus();
 // The line a second signal prints ("velmo: ..."); copied, as the handler may
 // read it at any moment.
