@@ -34,7 +34,7 @@ CLI::App* addPlay(CLI::App& app, PlayJob& play) {
   command->footer(
       "Keys: Escape closes the display (Enter reopens it), F/G move the platform, "
       "Z previous, X play, C or space pause, V stop, B next, left/right seek, "
-      "up/down volume, F11 fullscreen, Q quit.");
+      "up/down volume, F11 fullscreen, Q quit. Ctrl-C quits as Q does.");
   return command;
 }
 
@@ -63,6 +63,8 @@ CLI::App* addRender(CLI::App& app, RenderJob& render, std::vector<std::string>& 
   command->footer(
       "Ctrl-C (or SIGTERM, SIGHUP) stops at the next frame and finishes the output: the video holds what was rendered "
       "until then, sound and picture of equal length; a second Ctrl-C stops at once and removes the unfinished video. "
+      "A render killed outright (SIGKILL) leaves NAME.velmo-XXXXXX.mp4 beside the target, which plays up to its last "
+      "key frame. "
       "Exit status: 0 done, 1 something failed (for several files: at least one), 130 after Ctrl-C "
       "(143 SIGTERM, 129 SIGHUP).");
   return command;
