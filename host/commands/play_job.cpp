@@ -204,7 +204,9 @@ int runPlayJob(const PlayJob& job) {
   if (!run.open(&error)) return fail(error);
   run.startPicture();
   run.play();
-  return job.stop && job.stop->load() ? interruptedStatus() : 0;
+  if (!job.stop || !job.stop->load()) return 0;
+  say("interrupted: the plug-in has quit and the player closed");
+  return interruptedStatus();
 }
 
 }  // namespace velmo

@@ -394,11 +394,27 @@ TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice)
   EXPECT_NEAR(video, seconds, 0.06);
   EXPECT_NEAR(audioStart + audio, videoStart + video, 0.01) << "sound and picture of different lengths";
 
+  // PNG frames: those written stay, each whole.
+  ProgramResult frames = velmoSignalled("render -q -o frames/", "INT");
+  EXPECT_EQ(frames.status, 130) << frames.output;
+  EXPECT_NE(frames.output.find(" are in frames/"), std::string::npos) << frames.output;
+  EXPECT_GT(std::distance(std::filesystem::directory_iterator(dir + "/frames"), {}), 0);
+
   ProgramResult twice = velmoSignalled("render -q -o again.mp4", "HUP INT");
   EXPECT_EQ(twice.status, 129) << twice.output;
   EXPECT_NE(twice.output.find("the unfinished again.mp4 was removed"), std::string::npos) << twice.output;
   EXPECT_FALSE(std::filesystem::exists(dir + "/again.mp4"));
   EXPECT_EQ(leftovers(), std::vector<std::string>{});
+}
+
+// The player ends on SIGTERM as on Q (the plug-in's quit called, the window
+// closed), says so, and exits with the shell's status for the signal.
+TEST_F(ProgramTest, PlayEndsCleanlyOnSigterm) {
+  if (!toolAvailable("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+  requirePicture();
+  ProgramResult result = runUnderXvfb("cd " + shellQuote(dir) + " && ", velmoCommand("play --mute", "env") + " > velmo.log 2>&1 & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo exit=$?", 60);
+  EXPECT_NE(result.output.find("exit=143"), std::string::npos) << result.output << velmo_test::readFile(dir + "/velmo.log");
+  EXPECT_EQ(velmo_test::readFile(dir + "/velmo.log"), "velmo: interrupted: the plug-in has quit and the player closed\n");
 }
 
 // A batch goes on past a file it cannot read, says which, and exits non-zero.
