@@ -112,7 +112,7 @@ class PlayRun {
     }
     feed_->fill();
     showCaption(false);
-    if (feed_->quitRequested() || feed_->ended() || timeIsUp() || stopRequested()) return false;
+    if (feed_->quitRequested() || feed_->ended() || timeIsUp() || interrupted()) return false;
     renderFrame();
     window_->present();
     pacer_.wait();
@@ -144,7 +144,7 @@ class PlayRun {
     return quit;
   }
 
-  bool stopRequested() const { return job_.stop && job_.stop->load(); }
+  bool interrupted() const { return job_.stop && job_.stop->load(); }
 
   bool timeIsUp() const {
     return job_.maxSeconds >= 0 && Clock::now() - start_ >= std::chrono::duration<double>(job_.maxSeconds);

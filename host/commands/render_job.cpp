@@ -10,9 +10,9 @@
 #include "audio/audio_file.h"
 #include "audio/audio_pump.h"
 #include "audio/demo_track.h"
+#include "commands/interrupts.h"
 #include "commands/render_output.h"
 #include "commands/render_timing.h"
-#include "commands/interrupts.h"
 #include "commands/report.h"
 #include "output/progress_bar.h"
 #include "vis/vis_picture.h"
@@ -126,12 +126,12 @@ class RenderRun {
   bool stopped_ = false;
 };
 
-// "interrupted at 0:06 of 2:00: the first 6 s are in song.mp4".
+// "interrupted at 0:06 of 2:00: the first 6 s are in song.mp4"; in a batch
+// the track is named first.
 std::string interruptedLine(const RenderJob& job, const RenderOutput& output, const RenderTiming& timing,
                             double seconds) {
-  std::string where = "interrupted at " + clockText(seconds);
+  std::string where = (job.inBatch ? job.input + ": " : "") + "interrupted at " + clockText(seconds);
   if (timing.seconds >= 0) where += " of " + clockText(timing.seconds);
-  if (job.inBatch) where += " of " + job.input;
   if (output.kind() == OutputKind::Snapshot) return where + ": no snapshot was written";
   return where + ": the first " + secondsText(seconds, 1) + " are in " + job.output;
 }

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <thread>
