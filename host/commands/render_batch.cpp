@@ -18,12 +18,14 @@
 namespace velmo {
 namespace {
 
-// The folder exists, or is made; false with `error`.
+// The folder exists, or is made when its name ends in '/' (so that a slip,
+// "-o out.mp4" after several files, makes no folder of that name); false with
+// `error`.
 bool makeFolder(const std::string& folder, std::string* error) {
   struct stat st;
-  if (stat(folder.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return true;
-    *error = folder + ": is a file; with several audio files -o names a folder, which gets a video for each";
+  if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+  if (folder.back() != '/') {
+    *error = folder + ": with several audio files -o names a folder, which gets a video for each (end it in '/' to have it made)";
     return false;
   }
   if (mkdir(folder.c_str(), 0777) == 0) return true;

@@ -8,7 +8,8 @@
 
 namespace velmo {
 
-// `job` as for one track, its output the folder (made when missing) that gets
+// `job` as for one track, its output the folder (made when missing and named
+// with a final '/') that gets
 // NAME.mp4, or a folder NAME/ of PNG frames with `job.png`, for each file.
 // Returns 0 when every file was rendered, 1 when one failed, 128 + the signal
 // when one stopped the batch. The closing line lists what was written and
