@@ -3,6 +3,7 @@
 #include "output/progress_bar.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "commands/render_timing.h"
@@ -48,12 +49,13 @@ void ProgressBar::draw(Clock::time_point now) {
     line += bar;
   }
   if (!label_.empty()) line += label_ + "  ";
-  line += clockText(static_cast<int>(done_));
-  if (total_ > 0) line += " / " + clockText(static_cast<int>(total_ + 0.5));
+  // Whole seconds: hundredths flickering by help nobody.
+  line += clockText(std::round(done_));
+  if (total_ > 0) line += " / " + clockText(std::round(total_));
   char rate[64];
   std::snprintf(rate, sizeof rate, "  %.1fx real time", speed);
   line += rate;
-  if (total_ > 0 && speed > 0 && done_ < total_) line += "  " + clockText(static_cast<int>((total_ - done_) / speed + 1)) + " left";
+  if (total_ > 0 && speed > 0 && done_ < total_) line += "  " + clockText(std::ceil((total_ - done_) / speed)) + " left";
   line += "\033[K";  // what a longer line left
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);

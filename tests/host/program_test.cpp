@@ -297,7 +297,10 @@ TEST_P(ProgramErrors, SaysWhatIsWrongAndExitsNonZero) {
   for (const char* name : {"myvis.so", "vis_velmo.so"}) std::filesystem::copy_file(REFUSING_PLUGIN, dir + "/" + name);
   writeSong();
   ASSERT_EQ(symlink("song.wav", (dir + "/link.wav").c_str()), 0);
-  for (const char* name : {"old.flac", "old.mp4"}) ASSERT_TRUE(velmo_test::writeFile(dir + "/" + name, "precious"));
+  std::filesystem::create_directory(dir + "/frames");
+  for (const char* name : {"old.flac", "old.mp4", "frames/frame000000.png"}) {
+    ASSERT_TRUE(velmo_test::writeFile(dir + "/" + name, "precious"));
+  }
   std::filesystem::create_directory(dir + "/broken");  // the plug-in without its textures
   std::filesystem::copy_file(VELMO_OUTPUT_DIR "/vis_velmo.so", dir + "/broken/vis_velmo.so");
   const std::string kept = GetParam().kept.empty() ? "" : velmo_test::readFile(dir + "/" + GetParam().kept);
@@ -346,6 +349,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "song.wav"},
         ErrorCase{"ExistingOutput", "render song.wav -q --seconds 0.5 -o old.mp4", 1,
                   "old.mp4: already exists; add --force to replace it", "old.mp4"},
+        ErrorCase{"EarlierFrames", "render song.wav -q --seconds 0.5 -o frames", 1,
+                  "frames: holds the frames of an earlier render; add --force", "frames/frame000000.png"},
+        ErrorCase{"BatchIntoAFileName", "render song.wav link.wav -q -o both.mp4", 1,
+                  "both.mp4: with several audio files -o names a folder"},
         ErrorCase{"PluginEndsTheProcess", "--plugin broken/vis_velmo.so render song.wav -q --force -o old.mp4", 255,
                   "Could not load texture", "old.mp4"},
         ErrorCase{"PngIntoFullDisk", "snapshot --at 0 -o /dev/full", 1, "/dev/full: No space left on device"},
