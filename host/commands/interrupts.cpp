@@ -39,6 +39,7 @@ void onSignal(int signal) {
 }  // namespace
 
 void watchInterrupts() {
+  setSecondInterruptNote("stopped at once");
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = onSignal;
