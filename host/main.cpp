@@ -8,7 +8,9 @@
 #include "audio/live_capture.h"
 #include "commands/command_line.h"
 #include "commands/config_job.h"
+#include "commands/interrupts.h"
 #include "commands/play_job.h"
+#include "commands/render_batch.h"
 #include "commands/render_job.h"
 #include "commands/report.h"
 #include "vis/plugin_folder.h"
@@ -56,12 +58,18 @@ int main(int argc, char** argv) {
   const std::string plugin = resolvePlugin(line.pluginPath, &error);
   if (plugin.empty()) return velmo::fail(error);
   line.play.pluginPath = line.render.pluginPath = plugin;
+  if (line.command == velmo::Command::Config) return velmo::runConfigJob(plugin);
+
+  // Ctrl-C ends a render with what it has written, and a player as Q does.
+  velmo::watchInterrupts();
+  line.render.stop = line.play.stop = &velmo::stopRequested();
   switch (line.command) {
     case velmo::Command::Render:
+      if (line.renderFiles.size() > 1) return velmo::runRenderBatch(line.render, line.renderFiles);
+      if (!line.renderFiles.empty()) line.render.input = line.renderFiles.front();
+      return velmo::runRenderJob(line.render);
     case velmo::Command::Snapshot:
       return velmo::runRenderJob(line.render);
-    case velmo::Command::Config:
-      return velmo::runConfigJob(plugin);
     default:
       return velmo::runPlayJob(line.play);
   }

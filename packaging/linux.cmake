@@ -24,7 +24,7 @@ set(icon_frame ${CMAKE_CURRENT_BINARY_DIR}/icon-frame.png)
 set(icon ${CMAKE_CURRENT_BINARY_DIR}/velmo.png)
 add_custom_command(OUTPUT ${icon}
   COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY VELMO_TRACE_FILE=${CMAKE_CURRENT_BINARY_DIR}/icon-trace.txt
-          $<TARGET_FILE:velmo> snapshot -q --at 12 -o ${icon_frame}
+          $<TARGET_FILE:velmo> snapshot -q --force --at 12 -o ${icon_frame}
   COMMAND ${FFMPEG} -v error -y -i ${icon_frame} -vf crop=460:460:62:20,scale=256:256 ${icon}
   DEPENDS velmo vis_velmo velmo_textures
   COMMENT "Drawing the icon" VERBATIM)

@@ -25,5 +25,5 @@ fi
 
 video=${VELMO_DEMO_VIDEO:-$PWD/velmo-demo.mp4}
 echo "run-demo.sh: no display; rendering the demo to $video" >&2
-"$velmo" render -o "$video"
+"$velmo" render --force -o "$video"
 echo "run-demo.sh: the demo video is at $video"

@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
   job.pluginPath = velmo::defaultPluginPath();
   job.maxSeconds = seconds;
   job.progress = false;
+  job.force = true;  // each run writes over the last
   const std::string loadBefore = loadText();
 
   velmo::RenderJob pngJob = job;

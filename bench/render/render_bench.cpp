@@ -25,6 +25,7 @@ void BM_RenderDemoToVideo(benchmark::State& state) {
   job.scale = static_cast<int>(state.range(0));
   job.maxSeconds = kSeconds;
   job.progress = false;
+  job.force = true;  // each run writes over the last
   for (auto _ : state) {
     if (velmo::runRenderJob(job) != 0) {
       state.SkipWithError("render failed");

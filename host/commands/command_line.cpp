@@ -34,7 +34,7 @@ CLI::App* addPlay(CLI::App& app, PlayJob& play) {
   command->footer(
       "Keys: Escape closes the display (Enter reopens it), F/G move the platform, "
       "Z previous, X play, C or space pause, V stop, B next, left/right seek, "
-      "up/down volume, F11 fullscreen, Q quit.");
+      "up/down volume, F11 fullscreen, Q quit. Ctrl-C quits as Q does.");
   return command;
 }
 
@@ -48,16 +48,25 @@ CLI::App* addLive(CLI::App& app, PlayJob& live, bool& listDevices) {
   return command;
 }
 
-CLI::App* addRender(CLI::App& app, RenderJob& render, bool& quiet) {
+CLI::App* addRender(CLI::App& app, RenderJob& render, std::vector<std::string>& files, bool& quiet) {
   CLI::App* command = app.add_subcommand("render", "Render to a video file (H.264 + AAC) or to PNG frames, faster than real time");
-  command->add_option("file", render.input, "Audio file (default: the demo track)");
-  command->add_option("-o,--output", render.output, "Video file (.mp4, .mkv, .mov), or a folder for PNG frames")->required();
+  command->add_option("files", files, "Audio files (default: the demo track); several are rendered one after another into the folder named by -o");
+  command->add_option("-o,--output", render.output, "Video file (.mp4, .mkv, .mov), or a folder for PNG frames; for several files a folder, which gets NAME.mp4 (or NAME/ with --png) for each")->required();
+  command->add_flag("--png", render.png, "PNG frames, into the folder named by -o (for several files, a folder per file)");
+  command->add_flag("--force", render.force, "Replace an output that exists already");
   command->add_option("--fps", render.fps, "Frames per second (the plug-in is made for 75)")->check(CLI::Range(1, 240))->capture_default_str();
   command->add_option("--scale", render.scale, "Render at 2, 3 or 4 times 640x480")->check(CLI::Range(1, 4))->capture_default_str();
   command->add_option("--seconds", render.maxSeconds, "Render only the first SECONDS")->check(seconds(false));
   command->add_flag("--dither", render.dither, "The board's 16-bit dithered look");
   command->add_option("--preset", render.preset, "x264 preset: ultrafast ... veryslow")->capture_default_str();
   command->add_flag("-q,--quiet", quiet, "No progress bar");
+  command->footer(
+      "Ctrl-C (or SIGTERM, SIGHUP) stops at the next frame and finishes the output: the video holds what was rendered "
+      "until then, sound and picture of equal length; a second Ctrl-C stops at once and removes the unfinished video. "
+      "A render killed outright (SIGKILL) leaves NAME.velmo-XXXXXX.mp4 beside the target, which plays up to its last "
+      "key frame. "
+      "Exit status: 0 done, 1 something failed (for several files: at least one), 130 after Ctrl-C "
+      "(143 SIGTERM, 129 SIGHUP).");
   return command;
 }
 
@@ -66,6 +75,7 @@ CLI::App* addSnapshot(CLI::App& app, RenderJob& snapshot, bool& quiet) {
   command->add_option("file", snapshot.input, "Audio file (default: the demo track)");
   command->add_option("--at", snapshot.snapshotAt, "Moment in seconds")->required()->check(seconds(true));
   command->add_option("-o,--output", snapshot.output, "PNG file to write")->required();
+  command->add_flag("--force", snapshot.force, "Replace a file that exists already");
   command->add_option("--scale", snapshot.scale, "Render at 2, 3 or 4 times 640x480")->check(CLI::Range(1, 4));
   command->add_option("--fps", snapshot.fps, "Frames per second of the run up to the moment")->check(CLI::Range(1, 240));
   command->add_flag("--dither", snapshot.dither, "The board's 16-bit dithered look");
@@ -93,7 +103,7 @@ int parseCommandLine(int argc, char** argv, CommandLine* line) {
   bool listDevices = false, quiet = false, snapshotQuiet = false;
   CLI::App* playCommand = addPlay(app, line->play);
   CLI::App* liveCommand = addLive(app, live, listDevices);
-  CLI::App* renderCommand = addRender(app, line->render, quiet);
+  CLI::App* renderCommand = addRender(app, line->render, line->renderFiles, quiet);
   CLI::App* snapshotCommand = addSnapshot(app, snapshot, snapshotQuiet);
   CLI::App* configCommand = app.add_subcommand("config", "Open the plug-in's configuration dialog");
   try {

@@ -1,6 +1,7 @@
 // The velmo command line: which command runs, and with what.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "commands/play_job.h"
 #include "commands/render_job.h"
@@ -16,10 +17,11 @@ enum class Command { Play,
 
 struct CommandLine {
   Command command = Command::Play;
-  std::string pluginPath;  // as given with --plugin; empty: the default one
-  bool verbose = false;    // the libraries' own messages too
-  PlayJob play;            // play and live
-  RenderJob render;        // render and snapshot
+  std::string pluginPath;                // as given with --plugin; empty: the default one
+  bool verbose = false;                  // the libraries' own messages too
+  PlayJob play;                          // play and live
+  RenderJob render;                      // render and snapshot
+  std::vector<std::string> renderFiles;  // what render reads (empty: the demo track)
 };
 
 // Parses the arguments into `line`. Returns -1 when a command is to run;

@@ -10,6 +10,7 @@
 #include "audio/audio_output.h"
 #include "audio/live_capture.h"
 #include "audio/transport.h"
+#include "commands/interrupts.h"
 #include "commands/report.h"
 #include "output/picture_window.h"
 #include "output/virtual_keys.h"
@@ -111,7 +112,7 @@ class PlayRun {
     }
     feed_->fill();
     showCaption(false);
-    if (feed_->quitRequested() || feed_->ended() || timeIsUp()) return false;
+    if (feed_->quitRequested() || feed_->ended() || timeIsUp() || interrupted()) return false;
     renderFrame();
     window_->present();
     pacer_.wait();
@@ -142,6 +143,8 @@ class PlayRun {
     }
     return quit;
   }
+
+  bool interrupted() const { return job_.stop && job_.stop->load(); }
 
   bool timeIsUp() const {
     return job_.maxSeconds >= 0 && Clock::now() - start_ >= std::chrono::duration<double>(job_.maxSeconds);
@@ -201,7 +204,9 @@ int runPlayJob(const PlayJob& job) {
   if (!run.open(&error)) return fail(error);
   run.startPicture();
   run.play();
-  return 0;
+  if (!job.stop || !job.stop->load()) return 0;
+  say("interrupted: the plug-in has quit and the player closed");
+  return interruptedStatus();
 }
 
 }  // namespace velmo

@@ -9,6 +9,7 @@
 // Winamp: the music goes on, the window shows black, Enter opens the display
 // again and Q quits.
 #pragma once
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,12 @@ struct PlayJob {
   bool dither = false;
   bool mute = false;       // picture only, on a clock
   double maxSeconds = -1;  // quit after this long (for demos and tests)
+  // Set (by a signal handler) to quit as Q does.
+  const std::atomic<bool>* stop = nullptr;
 };
 
-// Returns the exit status (messages already printed).
+// Returns the exit status (messages already printed): 128 + the signal when
+// one ended the session.
 int runPlayJob(const PlayJob& job);
 
 }  // namespace velmo

@@ -10,6 +10,7 @@
 #include "audio/audio_file.h"
 #include "audio/audio_pump.h"
 #include "audio/demo_track.h"
+#include "commands/interrupts.h"
 #include "commands/render_output.h"
 #include "commands/render_timing.h"
 #include "commands/report.h"
@@ -73,8 +74,9 @@ class RenderRun {
       takeFrames(output_->wantsFrame(frameIndex_));
       picture_.renderAt(pump_.history(), moment);
       picture_.session().pumpMessages();
+      output_->releaseAudio(frameMoment(frameIndex_ + 1, rate, job_.fps));
       if (output_->failed()) break;
-      bar->update(++frameIndex_);
+      bar->update(static_cast<double>(++frameIndex_) / job_.fps);
       if (job_.stop && job_.stop->load()) {
         stopped_ = true;
         break;
@@ -82,6 +84,7 @@ class RenderRun {
     }
   }
   int64_t framesDrawn() const { return frameIndex_; }
+  bool stopped() const { return stopped_; }
   // The length of the track as read so far.
   double secondsRead() const { return static_cast<double>(pump_.history().end()) / source_->sampleRate(); }
 
@@ -123,32 +126,65 @@ class RenderRun {
   bool stopped_ = false;
 };
 
+// "interrupted at 0:06 of 2:00: the first 6 s are in song.mp4"; in a batch
+// the track is named first.
+std::string interruptedLine(const RenderJob& job, const RenderOutput& output, const RenderTiming& timing,
+                            double seconds) {
+  std::string where = (job.inBatch ? job.input + ": " : "") + "interrupted at " + clockText(seconds);
+  if (timing.seconds >= 0) where += " of " + clockText(timing.seconds);
+  if (output.kind() == OutputKind::Snapshot) return where + ": no snapshot was written";
+  return where + ": the first " + secondsText(seconds, 1) + " are in " + job.output;
+}
+
 }  // namespace
 
-int runRenderJob(const RenderJob& job) {
-  std::string error;
+RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* message) {
   RenderOutput output(job, chooseOutputKind(job));
-  if (!output.check(&error)) return fail(error);
-  std::unique_ptr<AudioSource> source = openTrack(job, &error);
-  if (!source) return fail(error);
+  if (!output.check(message)) return RenderEnd::Failed;
+  std::unique_ptr<AudioSource> source = openTrack(job, message);
+  if (!source) return RenderEnd::Failed;
   RenderTiming timing;
-  if (!planRenderTiming(job, source->frameCount(), source->sampleRate(), &timing, &error)) return fail(error);
+  if (!planRenderTiming(job, source->frameCount(), source->sampleRate(), &timing, message)) return RenderEnd::Failed;
+  bar->partLength(timing.seconds);
 
   RenderRun run(job, source.get(), timing, &output);
-  if (!run.open(&error)) return fail(error);
-  if (!run.start(&error)) {
+  if (!run.open(message)) return RenderEnd::Failed;
+  setSecondInterruptNote(output.kind() == OutputKind::PngFolder
+                             ? "stopped at once; the frames written so far are in " + job.output
+                             : "stopped at once; the unfinished " + job.output + " was removed");
+  if (!run.start(message)) {
     output.abandon();
-    return fail(error);
+    return RenderEnd::Failed;
   }
-  ProgressBar bar(job.progress && isatty(STDERR_FILENO), timing.frameTotal, job.fps);
-  run.drawFrames(&bar);
-  bar.finish();
-  if (!run.finish()) return fail(output.abandon());
+  run.drawFrames(bar);
+  const bool finished = run.finish();
+  setSecondInterruptNote("stopped at once");
+  if (!finished) {
+    *message = output.abandon();
+    return RenderEnd::Failed;
+  }
+  const double seconds = static_cast<double>(run.framesDrawn()) / job.fps;
+  if (run.stopped()) {
+    *message = interruptedLine(job, output, timing, seconds);
+    return RenderEnd::Interrupted;
+  }
   if (output.kind() == OutputKind::Snapshot && !output.snapshotWritten()) {
-    return fail(momentBeyondTheEnd(job.snapshotAt, run.secondsRead()));
+    *message = momentBeyondTheEnd(job.snapshotAt, run.secondsRead());
+    return RenderEnd::Failed;
   }
-  output.reportDone(run.framesDrawn());
-  return 0;
+  *message = output.doneLine(run.framesDrawn());
+  return RenderEnd::Done;
+}
+
+int runRenderJob(const RenderJob& job) {
+  // The length is known once the track is open; the bar learns it then.
+  ProgressBar bar(job.progress && isatty(STDERR_FILENO), -1);
+  std::string message;
+  const RenderEnd end = renderTrack(job, &bar, &message);
+  bar.finish();
+  if (!message.empty()) say(message);
+  if (end == RenderEnd::Interrupted) return interruptedStatus();
+  return end == RenderEnd::Done ? 0 : 1;
 }
 
 }  // namespace velmo

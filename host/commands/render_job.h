@@ -11,12 +11,15 @@ struct RenderJob {
   std::string pluginPath;
   std::string input;   // empty: the demo track
   std::string output;  // video file, folder for PNG frames, or PNG (snapshot)
+  bool png = false;    // PNG frames into the output folder, whatever its name
+  bool force = false;  // replace an existing output
   int fps = 75;
   int scale = 1;           // our Glide renders at scale x 640 x 480
   bool dither = false;     // the board's 16-bit look
   double maxSeconds = -1;  // stop earlier than the track's end
   double snapshotAt = -1;  // >= 0: write only the frame at this moment
   bool progress = true;    // a progress bar on standard error
+  bool inBatch = false;    // one of several tracks: messages name the track
   std::string preset = "veryfast";
   // Frames drawn ahead of the writing (encoding, PNG compression); 0: each
   // frame is written as it is drawn, on the drawing thread; -1: as suits
@@ -27,8 +30,20 @@ struct RenderJob {
   const std::atomic<bool>* stop = nullptr;
 };
 
-// Returns the process exit status: 0 done, 1 when the job could not be done
-// (message already printed on standard error).
+class ProgressBar;
+
+enum class RenderEnd { Done,
+                       Failed,
+                       Interrupted };
+
+// Renders one track, the progress shown on `bar`. `message` gets the line
+// for the user: what was written (empty for a snapshot), what went wrong, or
+// how far an interrupted render came and where that much is.
+RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* message);
+
+// One track, its own progress bar. Returns the process exit status: 0 done,
+// 1 when the job could not be done, 128 + the signal when one stopped it
+// (messages already printed on standard error).
 int runRenderJob(const RenderJob& job);
 
 }  // namespace velmo

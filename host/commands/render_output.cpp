@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <thread>
 
 #include "audio/pcm_history.h"
-#include "commands/report.h"
 #include "output/png_writer.h"
 
 namespace velmo {
@@ -42,11 +42,17 @@ void keepInRange(float* samples, size_t count) {
   }
 }
 
+std::string frameName(int64_t index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame%06lld.png", static_cast<long long>(index));
+  return name;
+}
+
 }  // namespace
 
 OutputKind chooseOutputKind(const RenderJob& job) {
   if (job.snapshotAt >= 0) return OutputKind::Snapshot;
-  if (isFolder(job.output) || (!job.output.empty() && job.output.back() == '/')) return OutputKind::PngFolder;
+  if (job.png || isFolder(job.output) || (!job.output.empty() && job.output.back() == '/')) return OutputKind::PngFolder;
   return OutputKind::Video;
 }
 
@@ -57,7 +63,22 @@ bool RenderOutput::check(std::string* error) const {
     *error = job_.output + ": is the file being read; name another output";
     return false;
   }
-  return kind_ != OutputKind::Video || videoFormatUsable(job_.output, error);
+  if (kind_ == OutputKind::Video && !videoFormatUsable(job_.output, error)) return false;
+  return job_.force || !replacesEarlierOutput(error);
+}
+
+bool RenderOutput::replacesEarlierOutput(std::string* error) const {
+  // Devices and pipes (/dev/null) hold nothing to lose.
+  struct stat st;
+  if (kind_ == OutputKind::PngFolder) {
+    const std::string first = job_.output + (job_.output.back() == '/' ? "" : "/") + frameName(0);
+    if (stat(first.c_str(), &st) != 0) return false;
+    *error = job_.output + ": holds the frames of an earlier render; add --force to replace them, or name another folder";
+    return true;
+  }
+  if (stat(job_.output.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *error = job_.output + ": already exists; add --force to replace it, or name another file";
+  return true;
 }
 
 bool RenderOutput::open(int sampleRate, int64_t audioFrames, int64_t lastFrame, std::string* error) {
@@ -106,9 +127,7 @@ bool RenderOutput::writeFrame(const Frame& frame, int64_t index, std::string* er
     case OutputKind::Video:
       return encoder_.addFrame(frame.pixels, frame.stride, error);
     case OutputKind::PngFolder: {
-      char name[32];
-      std::snprintf(name, sizeof name, "/frame%06lld.png", static_cast<long long>(index));
-      return writePng(job_.output + name, frame, error);
+      return writePng(job_.output + "/" + frameName(index), frame, error);
     }
     case OutputKind::Snapshot:
       snapshotWritten_ = writePng(job_.output, frame, error);
@@ -124,15 +143,21 @@ void RenderOutput::addFrame(const Frame& frame, int64_t index) {
 bool RenderOutput::addAudio(const float* interleaved, int channels, size_t frames) {
   if (kind_ != OutputKind::Video) return true;
   if (failed()) return false;
-  size_t keep = frames;
-  if (audioLimit_ >= 0) {
-    keep = static_cast<size_t>(std::max<int64_t>(0, std::min<int64_t>(frames, audioLimit_ - audioKept_)));
-  }
-  stereo_.resize(2 * keep);
-  toStereo(interleaved, channels, keep, stereo_.data());
-  keepInRange(stereo_.data(), stereo_.size());
-  if (keep && !writers_.addSound(stereo_.data(), keep)) return false;
-  audioKept_ += static_cast<int64_t>(keep);
+  const size_t start = heldSound_.size();
+  heldSound_.resize(start + 2 * frames);
+  toStereo(interleaved, channels, frames, heldSound_.data() + start);
+  keepInRange(heldSound_.data() + start, 2 * frames);
+  return true;
+}
+
+bool RenderOutput::releaseAudio(int64_t end) {
+  if (kind_ != OutputKind::Video) return true;
+  if (audioLimit_ >= 0 && end > audioLimit_) end = audioLimit_;
+  const int64_t held = static_cast<int64_t>(heldSound_.size() / 2);
+  const size_t count = static_cast<size_t>(std::clamp<int64_t>(end - audioKept_, 0, held));
+  if (count && !writers_.addSound(heldSound_.data(), count)) return false;
+  heldSound_.erase(heldSound_.begin(), heldSound_.begin() + static_cast<std::ptrdiff_t>(2 * count));
+  audioKept_ += static_cast<int64_t>(count);
   return true;
 }
 
@@ -141,6 +166,7 @@ void RenderOutput::endAudioAt(int64_t end) {
 }
 
 bool RenderOutput::finish() {
+  releaseAudio(INT64_MAX);
   if (!writers_.finish(&error_)) return false;
   if (kind_ == OutputKind::Video && encoder_.finish(&error_)) videoFile_.commit(&error_);
   return error_.empty();
@@ -153,12 +179,10 @@ std::string RenderOutput::abandon() {
   return error_.empty() ? error_ : error_ + "; no video was written";
 }
 
-void RenderOutput::reportDone(int64_t frames) const {
-  if (kind_ == OutputKind::Video) {
-    say("wrote " + job_.output + " (" + std::to_string(frames) + " frames)");
-  } else if (kind_ == OutputKind::PngFolder) {
-    say("wrote " + std::to_string(frames) + " frames to " + job_.output);
-  }
+std::string RenderOutput::doneLine(int64_t frames) const {
+  if (kind_ == OutputKind::Video) return "wrote " + job_.output + " (" + std::to_string(frames) + " frames)";
+  if (kind_ == OutputKind::PngFolder) return "wrote " + std::to_string(frames) + " frames to " + job_.output;
+  return "";
 }
 
 }  // namespace velmo

@@ -29,7 +29,8 @@ class RenderOutput {
 
   // Before anything is opened: refuses a video name whose container cannot
   // hold H.264 with AAC, and an output that is the input itself (also
-  // through links). False with `error`.
+  // through links), and, unless the job has `force`, an output that would
+  // replace a file (or PNG frames) already there. False with `error`.
   bool check(std::string* error) const;
   // Makes the PNG folder when it is missing, or starts the video (under a
   // temporary name, see AtomicFile) for the job's picture size and stereo
@@ -45,14 +46,18 @@ class RenderOutput {
   bool wantsFrame(int64_t index) const { return kind_ != OutputKind::Snapshot || index == snapshotFrame_; }
   // Frame `index` of the run, copied: the caller's pixels are free on return.
   void addFrame(const Frame& frame, int64_t index);
-  // Sound as read from the track, `channels` interleaved; a video keeps it.
-  // False once a write has failed.
+  // Sound as read from the track, `channels` interleaved; a video keeps it,
+  // held back until releaseAudio() says its frames are drawn. False once a
+  // write has failed.
   bool addAudio(const float* interleaved, int channels, size_t frames);
+  // The sound up to track frame `end` goes on with the frames drawn, so a
+  // render stopped early holds no sound past its last frame.
+  bool releaseAudio(int64_t end);
   // A video's sound ends at track frame `end` at the latest (a render
   // stopped before the track's end).
   void endAudioAt(int64_t end);
-  // Writes what is queued and what a video still holds and puts it in the
-  // output's place. False once a write has failed.
+  // Writes what is queued and the sound held (up to endAudioAt) and puts it
+  // in the output's place. False once a write has failed.
   bool finish();
 
   // Whether a write has failed (the render stops there).
@@ -65,10 +70,12 @@ class RenderOutput {
   std::string abandon();
   // Whether a snapshot found its frame.
   bool snapshotWritten() const { return snapshotWritten_; }
-  // "wrote FILE (N frames)" or "wrote N frames to FOLDER"; a snapshot is quiet.
-  void reportDone(int64_t frames) const;
+  // "wrote FILE (N frames)" or "wrote N frames to FOLDER"; empty for a snapshot.
+  std::string doneLine(int64_t frames) const;
 
  private:
+  // Whether the output is there already: a file, or a folder with frames.
+  bool replacesEarlierOutput(std::string* error) const;
   void startWriters();
   // On a writer thread (on the caller's for a snapshot).
   bool writeFrame(const Frame& frame, int64_t index, std::string* error);
@@ -77,8 +84,8 @@ class RenderOutput {
   OutputKind kind_;
   AtomicFile videoFile_;
   VideoEncoder encoder_;
-  FramePipeline writers_;  // after the encoder: its threads end before the encoder goes
-  std::vector<float> stereo_;
+  FramePipeline writers_;         // after the encoder: its threads end before the encoder goes
+  std::vector<float> heldSound_;  // stereo, from track frame audioKept_ on
   int64_t audioLimit_ = -1;
   int64_t audioKept_ = 0;
   int64_t snapshotFrame_ = -1;

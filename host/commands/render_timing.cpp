@@ -1,6 +1,7 @@
 // Length and frame count of a render.
 #include "commands/render_timing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -13,14 +14,42 @@ constexpr double kLongestSeconds = 1e9;
 
 }  // namespace
 
-std::string secondsText(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g s", seconds);
-  return text;
+std::string secondsText(double seconds, int decimals) {
+  char text[64];
+  if (!(seconds < kLongestSeconds)) {
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
+  }
+  // Without the zeros nobody writes: "2.5 s", "60 s".
+  std::snprintf(text, sizeof text, "%.*f", decimals, seconds);
+  std::string number = text;
+  if (number.find('.') != std::string::npos) {
+    number.erase(number.find_last_not_of('0') + 1);
+    if (number.back() == '.') number.pop_back();
+  }
+  return number + " s";
+}
+
+std::string clockText(double seconds) {
+  if (!(seconds < kLongestSeconds)) return secondsText(seconds);
+  const long long hundredths = std::llround(std::max(0.0, seconds) * 100);
+  const long long whole = hundredths / 100;
+  char text[64];
+  if (whole >= 3600) {
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+  }
+  std::string clock = text;
+  if (hundredths % 100) {
+    std::snprintf(text, sizeof text, ".%02lld", hundredths % 100);
+    clock += text;
+  }
+  return clock;
 }
 
 std::string momentBeyondTheEnd(double moment, double trackSeconds) {
-  return "--at " + secondsText(moment) + " lies beyond the end of the track (" + secondsText(trackSeconds) + ")";
+  return "--at " + secondsText(moment) + " lies beyond the end of the track (" + clockText(trackSeconds) + ")";
 }
 
 bool planRenderTiming(const RenderJob& job, int64_t trackFrames, int sampleRate, RenderTiming* timing,

@@ -23,9 +23,11 @@ struct RenderTiming {
 bool planRenderTiming(const RenderJob& job, int64_t trackFrames, int sampleRate, RenderTiming* timing,
                       std::string* error);
 
-// "1.5 s", as a person writes it.
-std::string secondsText(double seconds);
-// "--at 100 s lies beyond the end of the track (1 s)".
+// "1.5 s", as a person writes it (to the millisecond, or to `decimals`).
+std::string secondsText(double seconds, int decimals = 3);
+// A moment as players show it: "0:06", "2:00", "0:19.99", "1:02:03".
+std::string clockText(double seconds);
+// "--at 100 s lies beyond the end of the track (0:01)".
 std::string momentBeyondTheEnd(double moment, double trackSeconds);
 
 // The moment of frame `index`, as a track frame: the centre of its spectrum.

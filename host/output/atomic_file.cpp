@@ -18,7 +18,7 @@ namespace {
 // The temporary files being written, for abandonPendingFiles(). A slot points
 // at the characters of an AtomicFile's path, which stay put until the slot is
 // cleared; a plain atomic pointer is all a signal handler may touch.
-constexpr int kPendingSlots = 16;
+constexpr int kPendingSlots = 256;  // a PNG writer per processor, each with one file open
 std::atomic<const char*> pendingPaths[kPendingSlots];
 
 int holdPending(const char* path) {

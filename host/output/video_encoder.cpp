@@ -228,7 +228,18 @@ bool VideoEncoder::open(const std::string& name, const std::string& file, const 
     result = avio_open(&s.format->pb, file.c_str(), AVIO_FLAG_WRITE);
     if (result < 0) return s.fail("cannot create the file", result, error);
   }
-  result = avformat_write_header(s.format, nullptr);
+  // MP4 and MOV in fragments, one from each key frame: a render killed
+  // outright (SIGKILL, power loss) leaves a file that plays up to its last
+  // whole fragment, where a plain MP4 keeps its index for the end and
+  // without it plays nothing. The index of fragments at the end keeps
+  // seeking quick; browsers and FFmpeg open such files as any other.
+  AVDictionary* muxerOptions = nullptr;
+  const std::string muxer = s.format->oformat->name;
+  if (muxer == "mp4" || muxer == "mov") {
+    av_dict_set(&muxerOptions, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
+  }
+  result = avformat_write_header(s.format, &muxerOptions);
+  av_dict_free(&muxerOptions);
   if (result < 0) return s.fail("cannot write", result, error);
   s.headerWritten = true;
   return true;

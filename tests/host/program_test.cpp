@@ -47,8 +47,21 @@ class ProgramTest : public ::testing::Test {
   // velmo with the given arguments, in the test's folder, headless unless
   // `display` is given.
   ProgramResult velmo(const std::string& arguments, const std::string& environment = "env -u DISPLAY -u WAYLAND_DISPLAY") {
-    return runProgram("cd " + shellQuote(dir) + " && " + kLeakSuppressions + environment + " HOME=" + shellQuote(dir) +
-                      " " + shellQuote(kVelmo) + " " + arguments);
+    return runProgram("cd " + shellQuote(dir) + " && " + velmoCommand(arguments, environment));
+  }
+  std::string velmoCommand(const std::string& arguments, const std::string& environment = "env -u DISPLAY -u WAYLAND_DISPLAY") {
+    return kLeakSuppressions + environment + " HOME=" + shellQuote(dir) + " " + shellQuote(kVelmo) + " " + arguments;
+  }
+  // velmo sent `signals` (kill's names, one after another) two seconds after it starts.
+  ProgramResult velmoSignalled(const std::string& arguments, const std::string& signals) {
+    std::string kills;
+    for (std::istringstream names(signals); names.good();) {
+      std::string name;
+      names >> name;
+      kills += "kill -" + name + " $pid; ";
+    }
+    return runProgram("cd " + shellQuote(dir) + " && { " + velmoCommand(arguments) + " & pid=$!; sleep 2; " + kills +
+                      "wait $pid; }");
   }
 
   // Two seconds: a 110 Hz bass pulsing four times a second and a 3 kHz tone.
@@ -284,7 +297,10 @@ TEST_P(ProgramErrors, SaysWhatIsWrongAndExitsNonZero) {
   for (const char* name : {"myvis.so", "vis_velmo.so"}) std::filesystem::copy_file(REFUSING_PLUGIN, dir + "/" + name);
   writeSong();
   ASSERT_EQ(symlink("song.wav", (dir + "/link.wav").c_str()), 0);
-  for (const char* name : {"old.flac", "old.mp4"}) ASSERT_TRUE(velmo_test::writeFile(dir + "/" + name, "precious"));
+  std::filesystem::create_directory(dir + "/frames");
+  for (const char* name : {"old.flac", "old.mp4", "frames/frame000000.png"}) {
+    ASSERT_TRUE(velmo_test::writeFile(dir + "/" + name, "precious"));
+  }
   std::filesystem::create_directory(dir + "/broken");  // the plug-in without its textures
   std::filesystem::copy_file(VELMO_OUTPUT_DIR "/vis_velmo.so", dir + "/broken/vis_velmo.so");
   const std::string kept = GetParam().kept.empty() ? "" : velmo_test::readFile(dir + "/" + GetParam().kept);
@@ -331,11 +347,17 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"RenderOntoALinkToItsInput", "render link.wav -q -o song.wav", 1, "is the file being read", "song.wav"},
         ErrorCase{"SnapshotOntoItsInput", "snapshot song.wav --at 1 -o link.wav", 1, "is the file being read",
                   "song.wav"},
-        ErrorCase{"PluginEndsTheProcess", "--plugin broken/vis_velmo.so render song.wav -q -o old.mp4", 255,
+        ErrorCase{"ExistingOutput", "render song.wav -q --seconds 0.5 -o old.mp4", 1,
+                  "old.mp4: already exists; add --force to replace it", "old.mp4"},
+        ErrorCase{"EarlierFrames", "render song.wav -q --seconds 0.5 -o frames", 1,
+                  "frames: holds the frames of an earlier render; add --force", "frames/frame000000.png"},
+        ErrorCase{"BatchIntoAFileName", "render song.wav link.wav -q -o both.mp4", 1,
+                  "both.mp4: with several audio files -o names a folder"},
+        ErrorCase{"PluginEndsTheProcess", "--plugin broken/vis_velmo.so render song.wav -q --force -o old.mp4", 255,
                   "Could not load texture", "old.mp4"},
         ErrorCase{"PngIntoFullDisk", "snapshot --at 0 -o /dev/full", 1, "/dev/full: No space left on device"},
         ErrorCase{"SnapshotPastTheEnd", "snapshot --at 61 -o $DIR/x.png", 1,
-                  "--at 61 s lies beyond the end of the track (60 s)"},
+                  "--at 61 s lies beyond the end of the track (1:00)"},
         ErrorCase{"MissingOutput", "render", 2, "--output is required"},
         ErrorCase{"ScaleOutOfRange", "render -o $DIR/x.mp4 --scale 5", 2, "--scale"},
         ErrorCase{"TextNamedAsMp3", "render $DIR/notes.mp3 -o $DIR/x.mp4", 1,
@@ -359,6 +381,71 @@ INSTANTIATE_TEST_SUITE_P(
                   "--seconds: 0 is not a number of seconds greater than 0"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
 
+// Ctrl-C ends a render with a video that plays: sound and picture as long as
+// the message says. A second signal removes the unfinished file at once.
+TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice) {
+  if (!toolAvailable("ffprobe")) GTEST_SKIP() << "ffprobe not installed";
+  requirePicture();
+  ProgramResult once = velmoSignalled("render -q -o song.mp4", "INT");
+  ASSERT_EQ(once.status, 130) << once.output;
+  const size_t said = once.output.find("the first ");
+  ASSERT_NE(said, std::string::npos) << once.output;
+  EXPECT_NE(once.output.find(" are in song.mp4"), std::string::npos) << once.output;
+  const double seconds = std::stod(once.output.substr(said + 10));
+  // Where each stream ends (start and length: the encoders' delays shift both).
+  ProgramResult streams = runProgram("ffprobe -v error -show_entries stream=start_time,duration -of csv=p=0 " +
+                                     shellQuote(dir + "/song.mp4"));
+  double videoStart = 0, video = 0, audioStart = 0, audio = 0;
+  ASSERT_EQ(std::sscanf(streams.output.c_str(), "%lf,%lf %lf,%lf", &videoStart, &video, &audioStart, &audio), 4)
+      << streams.output;
+  EXPECT_NEAR(video, seconds, 0.06);
+  EXPECT_NEAR(audioStart + audio, videoStart + video, 0.01) << "sound and picture of different lengths";
+
+  // PNG frames: those written stay, each whole.
+  ProgramResult frames = velmoSignalled("render -q -o frames/", "INT");
+  EXPECT_EQ(frames.status, 130) << frames.output;
+  EXPECT_NE(frames.output.find(" are in frames/"), std::string::npos) << frames.output;
+  EXPECT_GT(std::distance(std::filesystem::directory_iterator(dir + "/frames"), {}), 0);
+
+  ProgramResult twice = velmoSignalled("render -q -o again.mp4", "HUP INT");
+  EXPECT_EQ(twice.status, 129) << twice.output;
+  EXPECT_NE(twice.output.find("the unfinished again.mp4 was removed"), std::string::npos) << twice.output;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/again.mp4"));
+  EXPECT_EQ(leftovers(), std::vector<std::string>{});
+}
+
+// The player ends on SIGTERM as on Q (the plug-in's quit called, the window
+// closed), says so, and exits with the shell's status for the signal.
+TEST_F(ProgramTest, PlayEndsCleanlyOnSigterm) {
+  if (!toolAvailable("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+  requirePicture();
+  ProgramResult result = runUnderXvfb("cd " + shellQuote(dir) + " && ", velmoCommand("play --mute", "env") + " > velmo.log 2>&1 & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo exit=$?", 60);
+  EXPECT_NE(result.output.find("exit=143"), std::string::npos) << result.output << velmo_test::readFile(dir + "/velmo.log");
+  // Only that line (a sanitizer build adds its summary after it).
+  const std::string log = velmo_test::readFile(dir + "/velmo.log");
+  EXPECT_EQ(log.rfind("velmo: interrupted: the plug-in has quit and the player closed\n", 0), 0u) << log;
+}
+
+// A batch goes on past a file it cannot read, says which, and exits non-zero.
+TEST_F(ProgramTest, BatchWritesEveryReadableFileAndNamesTheOthers) {
+  if (!toolAvailable("ffprobe")) GTEST_SKIP() << "ffprobe not installed";
+  requirePicture();
+  writeSong("a.wav");
+  writeSong("c.flac", 48000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  std::ofstream(dir + "/b.ogg") << std::string(4000, 'x');
+  ProgramResult result = velmo("render a.wav b.ogg c.flac --seconds 0.5 -q -o videos/");
+  EXPECT_EQ(result.status, 1) << result.output;
+  EXPECT_NE(result.output.find("b.ogg: not an audio file"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("wrote 2 of 3: videos/a.mp4, videos/c.mp4; failed: b.ogg"), std::string::npos)
+      << result.output;
+  for (const char* name : {"a.mp4", "c.mp4"}) {
+    auto values = probe(dir + "/videos/" + name);
+    ASSERT_TRUE(values.count("duration")) << name;
+    EXPECT_NEAR(std::stod(values.find("duration")->second), 0.5, 0.1) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir + "/videos/b.mp4"));
+}
+
 // A file cut short whose header (FLAC) or decoder (Opus: the largest count
 // there is) promises more: the video ends where the sound does, and a moment
 // past it is refused.
@@ -369,7 +456,7 @@ TEST_F(ProgramTest, CutShortFilesEndWhereTheSoundEnds) {
                                      {"cut.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS}}) {
     const std::string path = writeSong(name, 48000, format);
     ASSERT_EQ(truncate(path.c_str(), std::filesystem::file_size(path) * 3 / 4), 0);  // less cuts into Opus's setup
-    ProgramResult result = velmo("render " + name + " -q -o out.mp4");
+    ProgramResult result = velmo("render " + name + " -q --force -o out.mp4");
     ASSERT_EQ(result.status, 0) << name << ": " << result.output;
     auto values = probe(dir + "/out.mp4");
     ASSERT_TRUE(values.count("duration")) << name;

@@ -50,9 +50,22 @@ INSTANTIATE_TEST_SUITE_P(
         TimingCase{"UnknownLengthWithSeconds", -1, 3, -1, 30, 3000, nullptr},
         TimingCase{"HugeSecondsBoundNothing", -1, 1e308, -1, -1, -1, nullptr},
         TimingCase{"SnapshotAtTheVeryEnd", 2550, -1, 2.55, 26, 2550, nullptr},
-        TimingCase{"SnapshotPastTheEnd", 2550, -1, 2.6, 0, 0, "--at 2.6 s lies beyond the end of the track (2.55 s)"},
+        TimingCase{"SnapshotPastTheEnd", 2550, -1, 2.6, 0, 0, "--at 2.6 s lies beyond the end of the track (0:02.55)"},
         TimingCase{"HugeSnapshotOnAnUnknownTrackWaitsForItsEnd", -1, -1, 1e308, -1, -1, nullptr}),
     [](const ::testing::TestParamInfo<TimingCase>& info) { return std::string(info.param.name); });
+
+// Times in messages as a person writes them, not "50.000000".
+TEST(TimeTextTest, SecondsAndClockTimesWithoutNeedlessDigits) {
+  EXPECT_EQ(secondsText(50), "50 s");
+  EXPECT_EQ(secondsText(0.25), "0.25 s");
+  EXPECT_EQ(secondsText(1e6), "1000000 s");
+  EXPECT_EQ(secondsText(8.2867, 1), "8.3 s");
+  EXPECT_EQ(clockText(19.99), "0:19.99");
+  EXPECT_EQ(clockText(6), "0:06");
+  EXPECT_EQ(clockText(120), "2:00");
+  EXPECT_EQ(clockText(59.999), "1:00");
+  EXPECT_EQ(clockText(3723.5), "1:02:03.50");
+}
 
 }  // namespace
 }  // namespace velmo
