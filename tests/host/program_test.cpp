@@ -52,16 +52,27 @@ class ProgramTest : public ::testing::Test {
   std::string velmoCommand(const std::string& arguments, const std::string& environment = "env -u DISPLAY -u WAYLAND_DISPLAY") {
     return kLeakSuppressions + environment + " HOME=" + shellQuote(dir) + " " + shellQuote(kVelmo) + " " + arguments;
   }
-  // velmo sent `signals` (kill's names, one after another) two seconds after it starts.
-  ProgramResult velmoSignalled(const std::string& arguments, const std::string& signals) {
+  // Shell lines that wait, however busy the machine (up to two minutes), until
+  // `condition` holds for the velmo started as $pid, or until it has ended.
+  static std::string waitUntil(const std::string& condition) {
+    return "for i in $(seq 600); do { " + condition + "; } && break; kill -0 $pid 2>/dev/null || break; sleep 0.2; done; ";
+  }
+  // True once velmo's signal handlers are in place (SIGTERM among the caught).
+  static std::string handlersInstalled() {
+    return "mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' /proc/$pid/status 2>/dev/null); "
+           "[ -n \"$mask\" ] && [ $((0x$mask & 0x4000)) -ne 0 ]";
+  }
+  // velmo sent `signals` (kill's names, one after another) once its handlers
+  // are in place and `ready` (a shell condition in `dir`) holds.
+  ProgramResult velmoSignalled(const std::string& arguments, const std::string& signals, const std::string& ready) {
     std::string kills;
     for (std::istringstream names(signals); names.good();) {
       std::string name;
       names >> name;
       kills += "kill -" + name + " $pid; ";
     }
-    return runProgram("cd " + shellQuote(dir) + " && { " + velmoCommand(arguments) + " & pid=$!; sleep 2; " + kills +
-                      "wait $pid; }");
+    return runProgram("cd " + shellQuote(dir) + " && { " + velmoCommand(arguments) + " & pid=$!; " +
+                      waitUntil(handlersInstalled() + " && " + ready) + kills + "wait $pid; }");
   }
 
   // Two seconds: a 110 Hz bass pulsing four times a second and a 3 kHz tone.
@@ -386,7 +397,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice) {
   if (!toolAvailable("ffprobe")) GTEST_SKIP() << "ffprobe not installed";
   requirePicture();
-  ProgramResult once = velmoSignalled("render -q -o song.mp4", "INT");
+  ProgramResult once = velmoSignalled("render -q -o song.mp4", "INT", "[ $(cat song.velmo-*.mp4 2>/dev/null | wc -c) -gt 65536 ]");
   ASSERT_EQ(once.status, 130) << once.output;
   const size_t said = once.output.find("the first ");
   ASSERT_NE(said, std::string::npos) << once.output;
@@ -402,12 +413,12 @@ TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice)
   EXPECT_NEAR(audioStart + audio, videoStart + video, 0.01) << "sound and picture of different lengths";
 
   // PNG frames: those written stay, each whole.
-  ProgramResult frames = velmoSignalled("render -q -o frames/", "INT");
+  ProgramResult frames = velmoSignalled("render -q -o frames/", "INT", "ls frames/*.png >/dev/null 2>&1");
   EXPECT_EQ(frames.status, 130) << frames.output;
   EXPECT_NE(frames.output.find(" are in frames/"), std::string::npos) << frames.output;
   EXPECT_GT(std::distance(std::filesystem::directory_iterator(dir + "/frames"), {}), 0);
 
-  ProgramResult twice = velmoSignalled("render -q -o again.mp4", "HUP INT");
+  ProgramResult twice = velmoSignalled("render -q -o again.mp4", "HUP INT", "ls again.velmo-*.mp4 >/dev/null 2>&1");
   EXPECT_EQ(twice.status, 129) << twice.output;
   EXPECT_NE(twice.output.find("the unfinished again.mp4 was removed"), std::string::npos) << twice.output;
   EXPECT_FALSE(std::filesystem::exists(dir + "/again.mp4"));
@@ -419,7 +430,7 @@ TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice)
 TEST_F(ProgramTest, PlayEndsCleanlyOnSigterm) {
   if (!toolAvailable("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
   requirePicture();
-  ProgramResult result = runUnderXvfb("cd " + shellQuote(dir) + " && ", velmoCommand("play --mute", "env") + " > velmo.log 2>&1 & pid=$!; sleep 2; kill -TERM $pid; wait $pid; echo exit=$?", 60);
+  ProgramResult result = runUnderXvfb("cd " + shellQuote(dir) + " && ", velmoCommand("play --mute", "env") + " > velmo.log 2>&1 & pid=$!; " + waitUntil(handlersInstalled()) + "sleep 1; kill -TERM $pid; wait $pid; echo exit=$?", 180);
   EXPECT_NE(result.output.find("exit=143"), std::string::npos) << result.output << velmo_test::readFile(dir + "/velmo.log");
   // Only that line (a sanitizer build adds its summary after it).
   const std::string log = velmo_test::readFile(dir + "/velmo.log");
