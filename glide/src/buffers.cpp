@@ -64,13 +64,8 @@ FX_ENTRY FxBool FX_CALL grLfbReadRegion(GrBuffer_t buffer, FxU32 x, FxU32 y, FxU
     }
     return FXTRUE;
   }
-  const FxU32* colour;
-  if (buffer == GR_BUFFER_FRONTBUFFER)
-    colour = ctx.frontBuffer();
-  else if (buffer == GR_BUFFER_BACKBUFFER)
-    colour = ctx.backBuffer();
-  else
-    return FXFALSE;
+  const FxU32* colour = ctx.colourBuffer(buffer);
+  if (!colour) return FXFALSE;
   // Rows in the window's coordinates (y per its origin), pixels RGB565.
   for (FxU32 row = 0; row < height; ++row) {
     const FxU32* src = colour + size_t(ctx.memoryRow(int(y + row))) * ctx.width + x;
@@ -123,13 +118,8 @@ FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32* dst, FxU32 dstStr
   auto& ctx = context();
   if (!ctx.open || !dst || dstStride < FxU32(ctx.width)) return FXFALSE;
   glide::finishDrawing();
-  const FxU32* colour;
-  if (buffer == GR_BUFFER_FRONTBUFFER)
-    colour = ctx.frontBuffer();
-  else if (buffer == GR_BUFFER_BACKBUFFER)
-    colour = ctx.backBuffer();
-  else
-    return FXFALSE;
+  const FxU32* colour = ctx.colourBuffer(buffer);
+  if (!colour) return FXFALSE;
   for (int row = 0; row < ctx.height; ++row)
     for (int x = 0; x < ctx.width; ++x)
       dst[size_t(row) * dstStride + x] = colour[size_t(row) * ctx.width + x] & 0xFFFFFFu;

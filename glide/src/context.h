@@ -82,6 +82,12 @@ struct Context {
 
   FxU32* backBuffer() { return colour[back].data(); }
   FxU32* frontBuffer() { return colour[back ^ 1].data(); }
+  // The front or back colour buffer; null for any other buffer.
+  FxU32* colourBuffer(GrBuffer_t buffer) {
+    if (buffer == GR_BUFFER_FRONTBUFFER) return frontBuffer();
+    if (buffer == GR_BUFFER_BACKBUFFER) return backBuffer();
+    return nullptr;
+  }
   // Memory row of a screen row in the origin the window was opened with.
   int memoryRow(int screenY) const { return originLowerLeft ? height - 1 - screenY : screenY; }
 };

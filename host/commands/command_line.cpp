@@ -23,14 +23,19 @@ CLI::Validator seconds(bool zeroAllowed) {
       "");
 }
 
+// What play and live share: the window's size and mode, and a time limit.
+void addWindowOptions(CLI::App* command, PlayJob& job) {
+  command->add_option("--scale", job.scale, "Render at 2, 3 or 4 times 640x480 for a sharp picture")->check(CLI::Range(1, 4));
+  command->add_flag("--fullscreen", job.fullscreen, "Start in fullscreen (F11 toggles)");
+  command->add_option("--seconds", job.maxSeconds, "Quit after this many seconds")->check(seconds(false));
+}
+
 CLI::App* addPlay(CLI::App& app, PlayJob& play) {
   CLI::App* command = app.add_subcommand("play", "Show the picture in a window and play the files");
   command->add_option("files", play.files, "Audio files (WAV, FLAC, Ogg Vorbis, Opus, MP3, AIFF, ...), played in order");
-  command->add_option("--scale", play.scale, "Render at 2, 3 or 4 times 640x480 for a sharp picture")->check(CLI::Range(1, 4));
-  command->add_flag("--fullscreen", play.fullscreen, "Start in fullscreen (F11 toggles)");
+  addWindowOptions(command, play);
   command->add_flag("--dither", play.dither, "The board's 16-bit dithered look");
   command->add_flag("--mute", play.mute, "Picture only; no sound");
-  command->add_option("--seconds", play.maxSeconds, "Quit after this many seconds")->check(seconds(false));
   command->footer(
       "Keys: Escape closes the display (Enter reopens it), F/G move the platform, "
       "Z previous, X play, C or space pause, V stop, B next, left/right seek, "
@@ -42,9 +47,7 @@ CLI::App* addLive(CLI::App& app, PlayJob& live, bool& listDevices) {
   CLI::App* command = app.add_subcommand("live", "Visualize live input (a microphone, or a monitor of what the desktop plays)");
   command->add_option("--device", live.captureDevice, "Capture device name (see --list; default: the default input)");
   command->add_flag("--list", listDevices, "List the capture devices and exit");
-  command->add_option("--scale", live.scale, "Render at 2, 3 or 4 times 640x480")->check(CLI::Range(1, 4));
-  command->add_flag("--fullscreen", live.fullscreen, "Start in fullscreen (F11 toggles)");
-  command->add_option("--seconds", live.maxSeconds, "Quit after this many seconds")->check(seconds(false));
+  addWindowOptions(command, live);
   return command;
 }
 
