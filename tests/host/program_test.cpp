@@ -419,7 +419,9 @@ TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice)
   EXPECT_GT(std::distance(std::filesystem::directory_iterator(dir + "/frames"), {}), 0);
 
   ProgramResult twice = velmoSignalled("render -q -o again.mp4", "HUP INT", "ls again.velmo-*.mp4 >/dev/null 2>&1");
-  EXPECT_EQ(twice.status, 129) << twice.output;
+  // Two signals sent together reach different threads: either may count as
+  // the first, and the status is that one's.
+  EXPECT_TRUE(twice.status == 129 || twice.status == 130) << twice.status << " " << twice.output;
   EXPECT_NE(twice.output.find("the unfinished again.mp4 was removed"), std::string::npos) << twice.output;
   EXPECT_FALSE(std::filesystem::exists(dir + "/again.mp4"));
   EXPECT_EQ(leftovers(), std::vector<std::string>{});
