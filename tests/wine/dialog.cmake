@@ -6,7 +6,7 @@ find_program(IMPORT import)
 if(XVFB_RUN AND XDOTOOL AND IMPORT)
   math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
   add_test(NAME wine.dialog_screenshot
-    COMMAND ${XVFB_RUN} -a -s "-screen 0 800x600x24"
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/dialog/on_own_display.sh
             sh ${CMAKE_SOURCE_DIR}/tests/dialog/screenshot.sh
             ${CMAKE_BINARY_DIR}/artifacts/dialog-win${bits}.png
             ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:dialog_test> show
