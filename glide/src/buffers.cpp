@@ -2,6 +2,10 @@
 // settings of our extension header.
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "context.h"
 #include "pixel_math.h"
 #include "present.h"
@@ -9,6 +13,25 @@
 #include "renderer.h"
 
 using glide::context;
+
+namespace {
+
+// The picture as presenters take it, 0x00RRGGBB. Sixteen bytes a step: the
+// buffer was just drawn on other cores, and wide loads keep more of it in
+// flight than one pixel at a time.
+void copyWithoutAlpha(const FxU32* from, FxU32* to, size_t count) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i rgb = _mm_set1_epi32(0xFFFFFF);
+  for (; i + 4 <= count; i += 4) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_and_si128(pixels, rgb));
+  }
+#endif
+  for (; i < count; ++i) to[i] = from[i] & 0xFFFFFFu;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -37,10 +60,8 @@ FX_ENTRY void FX_CALL grBufferSwap(int interval) {
   ctx.drawStateChanged = true;  // another back buffer
   ++ctx.frameCount;
   if (!pictureWanted) return;
-  const FxU32* front = ctx.frontBuffer();
   FxU32* out = ctx.presentBuffer.data();
-  const size_t pixels = size_t(ctx.width) * size_t(ctx.height);
-  for (size_t i = 0; i < pixels; ++i) out[i] = front[i] & 0xFFFFFFu;
+  copyWithoutAlpha(ctx.frontBuffer(), out, size_t(ctx.width) * size_t(ctx.height));
   glide::presentFrame(out, ctx.width, ctx.height, interval);
 }
 
