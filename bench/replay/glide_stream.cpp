@@ -7,7 +7,7 @@
 #include <glideutl.h>
 #include <velmo_glide.h>
 
-#include "tests/hardening/plugin_host.h"
+#include "plugin_host.h"
 
 namespace replay {
 namespace {
