@@ -14,7 +14,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   # player and platform layer
   libsdl2-dev libsndfile1-dev libmpg123-dev libfftw3-dev libpng-dev libgtk-3-dev
-  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libyuv-dev
   libcli11-dev ffmpeg libeigen3-dev
   # texture generation at build time (font rendering)
   libfreetype-dev fonts-dejavu-core
