@@ -16,7 +16,7 @@ using glide::context;
 
 namespace {
 
-// The picture as presenters take it, 0x00RRGGBB. Sixteen bytes a step: the
+// The picture as presenters and readers take it, 0x00RRGGBB. Sixteen bytes a step: the
 // buffer was just drawn on other cores, and wide loads keep more of it in
 // flight than one pixel at a time.
 void copyWithoutAlpha(const FxU32* from, FxU32* to, size_t count) {
@@ -142,8 +142,7 @@ FX_ENTRY FxBool FX_CALL vglReadFrame(GrBuffer_t buffer, FxU32* dst, FxU32 dstStr
   const FxU32* colour = ctx.colourBuffer(buffer);
   if (!colour) return FXFALSE;
   for (int row = 0; row < ctx.height; ++row)
-    for (int x = 0; x < ctx.width; ++x)
-      dst[size_t(row) * dstStride + x] = colour[size_t(row) * ctx.width + x] & 0xFFFFFFu;
+    copyWithoutAlpha(colour + size_t(row) * ctx.width, dst + size_t(row) * dstStride, size_t(ctx.width));
   return FXTRUE;
 }
 

@@ -3,7 +3,6 @@
 // matrix and range all show in a wrong colour).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,7 @@ namespace {
 TEST(VideoEncoder, ColoursSurviveConversionAndEncoding) {
   if (!toolAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
   constexpr int kWidth = 320, kHeight = 240, kStride = kWidth + 16;
-  // Four bands across, 0x00RRGGBB, with a row of padding at each row's end.
+  // Four bands across, 0x00RRGGBB; each row ends in 16 pixels of padding.
   const uint32_t bands[4] = {0xE02010, 0x20C040, 0x3040D0, 0xF0F0F0};
   std::vector<uint32_t> pixels(size_t(kStride) * kHeight, 0xFFFFFFFFu);
   for (int y = 0; y < kHeight; ++y)
