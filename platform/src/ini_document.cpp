@@ -8,8 +8,11 @@ namespace {
 
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 
-// Names and values stop at an embedded NUL, as C strings do.
-std::string untilNul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+// Names and values stop at an embedded NUL, as C strings do, and lose the
+// blanks around what is left: what is written back then reads the same.
+std::string untilNulTrimmed(std::string_view text) {
+  return std::string(trimProfileSpace(text.substr(0, text.find('\0'))));
+}
 
 IniSection* findSection(IniDocument& document, std::string_view name) {
   for (auto& section : document.sections) {
@@ -50,7 +53,7 @@ IniDocument parseIni(std::string_view bytes) {
       const size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
         document.sections.push_back(
-            IniSection{untilNul(trimProfileSpace(line.substr(1, close - 1))), {}});
+            IniSection{untilNulTrimmed(line.substr(1, close - 1)), {}});
         section = &document.sections.back();
         continue;
       }
@@ -59,10 +62,10 @@ IniDocument parseIni(std::string_view bytes) {
     IniKey key;
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
-      key.name = untilNul(line);
+      key.name = untilNulTrimmed(line);
     } else {
-      key.name = untilNul(trimProfileSpace(line.substr(0, equals)));
-      key.value = untilNul(trimProfileSpace(line.substr(equals + 1)));
+      key.name = untilNulTrimmed(line.substr(0, equals));
+      key.value = untilNulTrimmed(line.substr(equals + 1));
     }
     // Of several nameless lines in a row only the first is kept.
     if (key.name.empty() && !section->keys.empty() && section->keys.back().name.empty()) continue;

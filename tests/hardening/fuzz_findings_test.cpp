@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <windows.h>
 
@@ -40,6 +41,20 @@ TEST_F(ProfileFindings, MissingKeyWithoutDefaultReadsAsEmpty) {
   std::memset(text, 'x', sizeof text - 1);
   EXPECT_EQ(GetPrivateProfileStringA("Section", "Missing", nullptr, text, sizeof text, path_.c_str()), 0u);
   EXPECT_STREQ(text, "");
+}
+
+// A NUL after blanks in a name ("[Other\t\0]") kept the blanks: a write
+// stored them, the file read back with them trimmed, and the key written
+// before the name's first section of that name was no longer found.
+TEST_F(ProfileFindings, NamesCutAtANulReadBackAfterAWrite) {
+  using namespace std::string_literals;
+  ASSERT_TRUE(velmo_test::writeFile(path_, "[Other\t\0]\nKey \0x=1\nNamed=2 \0y\n"s));
+  ASSERT_TRUE(WritePrivateProfileStringA("Other", "New", "3", path_.c_str()));
+  char text[8];
+  for (const auto& [key, value] : {std::pair{"New", "3"}, {"Key", "1"}, {"Named", "2"}}) {
+    GetPrivateProfileStringA("Other", key, "missing", text, sizeof text, path_.c_str());
+    EXPECT_STREQ(text, value) << key;
+  }
 }
 
 }  // namespace
