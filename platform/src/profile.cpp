@@ -6,7 +6,8 @@
 // write never leaves half a file behind. Writers hold a lock on the folder
 // from reading to renaming, so two processes saving different keys both
 // keep theirs; a lock held elsewhere for longer than kLockWait fails the
-// write as an unwritable file does. Only regular files up to kLargestFile are read: a pipe or a
+// write as an unwritable file does. Nothing is written under /usr. Only
+// regular files up to kLargestFile are read: a pipe or a
 // device reads as a missing file (and is never replaced), a larger file as a
 // damaged one.
 #include <windows.h>
@@ -25,6 +26,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -89,6 +92,14 @@ std::string folderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A folder under /usr belongs to an installed package: a settings file that
+// root wrote there would outlive the package's removal.
+bool underUsr(const std::string& file) {
+  char real[PATH_MAX];
+  if (!realpath(folderOf(file).c_str(), real)) return false;
+  return std::strcmp(real, "/usr") == 0 || std::strncmp(real, "/usr/", 5) == 0;
 }
 
 std::string nameOf(const std::string& path) {
@@ -380,6 +391,10 @@ extern "C" BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR va
   }
   if (!section) {
     SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  if (underUsr(fileName)) {
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   std::lock_guard<std::mutex> lock(profileMutex());

@@ -39,6 +39,12 @@ TEST_F(Profile, AFailedWriteReportsFailureAndLeavesNoFile) {
   EXPECT_FALSE(fs::exists(inMissingFolder));
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", nullptr));
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", directory.c_str())) << "a folder is no file";
+  // An installation's folder, which root could write, here through a link.
+  ASSERT_EQ(symlink("/usr/lib", file("lib").c_str()), 0);
+  const std::string inInstallation = file("lib/velmo-profile-test.ini");
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", inInstallation.c_str())) << "under /usr";
+  EXPECT_FALSE(fs::exists("/usr/lib/velmo-profile-test.ini"));
+  fs::remove("/usr/lib/velmo-profile-test.ini");
   char buffer[16];
   EXPECT_EQ(GetPrivateProfileStringA("S", "k", "dflt", buffer, sizeof buffer, directory.c_str()), 4u);
   EXPECT_STREQ(buffer, "dflt");
