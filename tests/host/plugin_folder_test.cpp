@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -77,30 +78,21 @@ TEST_F(PluginFolderTest, SaysWhyWhenTheFolderCannotBeMade) {
 // folder outlive the package. (As another user /usr is not writable anyway.)
 TEST_F(PluginFolderTest, AWritableFolderIsUsedInPlaceButNeverOneUnderUsr) {
   const char* dataHome = std::getenv("XDG_DATA_HOME");
-  const std::string savedDataHome = dataHome ? dataHome : "";
+  const std::string saved = dataHome ? dataHome : "";
   setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
   ASSERT_EQ(symlink("/usr/lib", (root + "/lib-link").c_str()), 0);
   ASSERT_EQ(system(("mkdir -p " + root + "/usr/lib/velmo").c_str()), 0);
   const std::string mine = root + "/data/velmo/plugins/vis_velmo.so";
-  const struct {
-    std::string plugin, expected;
-  } cases[] = {
-      {installed + "/vis_velmo.so", installed + "/vis_velmo.so"},
-      {root + "/usr/lib/velmo/vis_velmo.so", root + "/usr/lib/velmo/vis_velmo.so"},  // a folder named usr
-      {"/usr/lib/vis_velmo.so", mine},
-      {"/usr/bin/../lib/vis_velmo.so", mine},  // as found beside the program
-      {root + "/lib-link/vis_velmo.so", mine},
-  };
-  for (const auto& [plugin, expected] : cases) {
+  for (const auto& [plugin, expected] : std::vector<std::pair<std::string, std::string>>{
+           {installed + "/vis_velmo.so", installed + "/vis_velmo.so"},
+           {root + "/usr/lib/velmo/vis_velmo.so", root + "/usr/lib/velmo/vis_velmo.so"},  // only named usr
+           {"/usr/lib/vis_velmo.so", mine},
+           {"/usr/bin/../lib/vis_velmo.so", mine},  // as found beside the program
+           {root + "/lib-link/vis_velmo.so", mine}}) {
     std::string note;
-    EXPECT_EQ(userWritablePluginPath(plugin, &note), expected) << plugin;
-    EXPECT_EQ(note, "") << plugin;
+    EXPECT_EQ(userWritablePluginPath(plugin, &note), expected) << note;
   }
-  if (dataHome) {
-    setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
-  } else {
-    unsetenv("XDG_DATA_HOME");
-  }
+  dataHome ? setenv("XDG_DATA_HOME", saved.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
