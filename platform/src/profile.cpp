@@ -7,9 +7,8 @@
 // from reading to renaming, so two processes saving different keys both
 // keep theirs; a lock held elsewhere for longer than kLockWait fails the
 // write as an unwritable file does. Nothing is written under /usr. Only
-// regular files up to kLargestFile are read: a pipe or a
-// device reads as a missing file (and is never replaced), a larger file as a
-// damaged one.
+// regular files up to kLargestFile are read: a pipe or a device reads as a
+// missing file (and is never replaced), a larger file as a damaged one.
 #include <windows.h>
 
 #include "ini_document.h"
@@ -42,7 +41,7 @@ constexpr off_t kLargestFile = 1 << 20;  // settings files are a few hundred byt
 // A writer holds the folder's lock for milliseconds; one that holds it for
 // seconds is stuck, and the dialog's OK must not wait on it for ever.
 constexpr auto kLockWait = std::chrono::seconds(3);
-// After giving up, the following writes (a save is a dozen of them) try once
+// After giving up, the following writes (a save is eleven of them) try once
 // and do not each wait again.
 constexpr auto kLockGiveUpMemory = std::chrono::seconds(10);
 
