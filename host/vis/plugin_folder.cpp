@@ -62,6 +62,14 @@ bool linkTo(const std::string& target, const std::string& link) {
   return symlink(target.c_str(), link.c_str()) == 0;
 }
 
+// An installation belongs to the package manager: written by root, its
+// folder would outlive the package's removal.
+bool underUsr(const std::string& folder) {
+  char real[PATH_MAX];
+  if (!realpath(folder.c_str(), real)) return false;
+  return std::strcmp(real, "/usr") == 0 || std::strncmp(real, "/usr/", 5) == 0;
+}
+
 }  // namespace
 
 std::string defaultPluginPath() {
@@ -77,7 +85,8 @@ std::string defaultPluginPath() {
 }
 
 std::string userWritablePluginPath(const std::string& pluginPath, std::string* note) {
-  if (access(folderOf(pluginPath).c_str(), W_OK) == 0) return pluginPath;
+  const std::string folder = folderOf(pluginPath);
+  if (!underUsr(folder) && access(folder.c_str(), W_OK) == 0) return pluginPath;
   std::string linked = linkPluginInto(pluginPath, userPluginFolder(), note);
   if (linked.empty()) {
     *note += "; settings will not be saved";

@@ -5,9 +5,10 @@
 // the whole file through a temporary file of its own beside it, so a failed
 // write never leaves half a file behind. Writers hold a lock on the folder
 // from reading to renaming, so two processes saving different keys both
-// keep theirs. Only regular files up to kLargestFile are read: a pipe or a
-// device reads as a missing file (and is never replaced), a larger file as a
-// damaged one.
+// keep theirs; a lock held elsewhere for longer than kLockWait fails the
+// write as an unwritable file does. Nothing is written under /usr. Only
+// regular files up to kLargestFile are read: a pipe or a device reads as a
+// missing file (and is never replaced), a larger file as a damaged one.
 #include <windows.h>
 
 #include "ini_document.h"
@@ -18,8 +19,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <time.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -30,6 +37,18 @@ using namespace velmo_win32;
 namespace {
 
 constexpr off_t kLargestFile = 1 << 20;  // settings files are a few hundred bytes
+
+// A writer holds the folder's lock for milliseconds; one that holds it for
+// seconds is stuck, and the dialog's OK must not wait on it for ever.
+constexpr auto kLockWait = std::chrono::seconds(3);
+// After giving up, the following writes (a save is eleven of them) try once
+// and do not each wait again.
+constexpr auto kLockGiveUpMemory = std::chrono::seconds(10);
+
+// A temporary file is the file's name, this mark and eight of these letters.
+constexpr char kTemporaryMark[] = ".velmo-";
+constexpr char kTemporaryAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr size_t kTemporaryLetters = 8;
 
 std::mutex& profileMutex() {
   static std::mutex* mutex = new std::mutex;
@@ -74,17 +93,47 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// A folder under /usr belongs to an installed package: a settings file that
+// root wrote there would outlive the package's removal.
+bool underUsr(const std::string& file) {
+  char real[PATH_MAX];
+  if (!realpath(folderOf(file).c_str(), real)) return false;
+  return std::strcmp(real, "/usr") == 0 || std::strncmp(real, "/usr/", 5) == 0;
+}
+
+std::string nameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // An exclusive lock on the folder of a profile file, held from reading the
 // file to renaming its replacement into place. The folder, not the file, is
 // locked because the file is replaced (a lock on it would go with it) and may
 // not exist yet. Without a lock (a folder that cannot be opened) the write
-// goes on as before.
+// goes on as before; a lock that another process keeps beyond kLockWait is
+// not taken, and the write fails.
 class FolderLock {
  public:
   explicit FolderLock(const std::string& file)
       : fd_(open(folderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    if (fd_ < 0) return;
+    using Clock = std::chrono::steady_clock;
+    static bool gaveUp = false;  // both under profileMutex
+    static Clock::time_point gaveUpAt;
+    const Clock::time_point start = Clock::now();
+    const bool wait = !gaveUp || start - gaveUpAt >= kLockGiveUpMemory;
+    while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) return;  // a folder that takes no lock
+      if (!wait || Clock::now() - start >= kLockWait) {
+        gaveUp = true;
+        gaveUpAt = Clock::now();
+        held_ = false;
+        return;
+      }
+      const timespec pause{0, 20 * 1000 * 1000};
+      nanosleep(&pause, nullptr);
     }
+    locked_ = true;
   }
   ~FolderLock() {
     if (fd_ >= 0) close(fd_);  // releases the lock
@@ -92,18 +141,47 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
+  // False when another process kept the lock.
+  bool held() const { return held_; }
+
+  // Removes the temporary files of `file` that writers killed before their
+  // rename left behind. Only with the lock: a live writer holds it as long as
+  // its temporary file exists, so none is removed from under one.
+  void removeStaleTemporaries(const std::string& file) const {
+    if (!locked_) return;
+    const int listing = dup(fd_);
+    DIR* dir = listing >= 0 ? fdopendir(listing) : nullptr;
+    if (!dir) {
+      if (listing >= 0) close(listing);
+      return;
+    }
+    const std::string prefix = nameOf(file) + kTemporaryMark;
+    while (const dirent* entry = readdir(dir)) {
+      const std::string_view name(entry->d_name);
+      if (name.size() != prefix.size() + kTemporaryLetters || name.compare(0, prefix.size(), prefix) != 0) continue;
+      const std::string_view letters = name.substr(prefix.size());
+      if (letters.find_first_not_of(kTemporaryAlphabet) != std::string_view::npos) continue;
+      struct stat st {};
+      if (fstatat(fd_, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+        unlinkat(fd_, entry->d_name, 0);
+      }
+    }
+    closedir(dir);
+  }
+
  private:
   int fd_;
+  bool locked_ = false;
+  bool held_ = true;
 };
 
 // A new file beside `path`, created exclusively under a name no other writer
 // uses; -1 when none can be made.
 int createTemporary(const std::string& path, mode_t mode, std::string& temporary) {
-  static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   static thread_local std::mt19937 random(std::random_device{}());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = path + ".velmo-";
-    for (int i = 0; i < 8; ++i) temporary += letters[random() % (sizeof letters - 1)];
+    temporary = path + kTemporaryMark;
+    for (size_t i = 0; i < kTemporaryLetters; ++i) temporary += kTemporaryAlphabet[random() % (sizeof kTemporaryAlphabet - 1)];
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -314,8 +392,16 @@ extern "C" BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR va
     SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
+  if (underUsr(fileName)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   std::lock_guard<std::mutex> lock(profileMutex());
   const FolderLock folderLock(fileName);
+  if (!folderLock.held()) {
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+  }
   std::string bytes;
   const ReadResult read = readFile(fileName, bytes);
   if (read != ReadResult::ok && read != ReadResult::missing) {
@@ -332,6 +418,7 @@ extern "C" BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR va
     changed = setValue(document, section, key, value);
   }
   if (!changed) return TRUE;
+  folderLock.removeStaleTemporaries(fileName);
   if (!writeFileReplacing(fileName, serializeIni(document))) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -71,10 +73,26 @@ TEST_F(PluginFolderTest, SaysWhyWhenTheFolderCannotBeMade) {
   EXPECT_EQ(note, "no folder of your own for the plug-in (neither XDG_DATA_HOME nor HOME is set)");
 }
 
-TEST_F(PluginFolderTest, AWritableFolderIsUsedInPlace) {
-  std::string note;
-  EXPECT_EQ(userWritablePluginPath(installed + "/vis_velmo.so", &note), installed + "/vis_velmo.so");
-  EXPECT_EQ(note, "");
+// A writable folder is used in place, but never one under /usr, whatever
+// name leads there: root can write it, and settings written into a package's
+// folder outlive the package. (As another user /usr is not writable anyway.)
+TEST_F(PluginFolderTest, AWritableFolderIsUsedInPlaceButNeverOneUnderUsr) {
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  const std::string saved = dataHome ? dataHome : "";
+  setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+  ASSERT_EQ(symlink("/usr/lib", (root + "/lib-link").c_str()), 0);
+  ASSERT_EQ(system(("mkdir -p " + root + "/usr/lib/velmo").c_str()), 0);
+  const std::string mine = root + "/data/velmo/plugins/vis_velmo.so";
+  for (const auto& [plugin, expected] : std::vector<std::pair<std::string, std::string>>{
+           {installed + "/vis_velmo.so", installed + "/vis_velmo.so"},
+           {root + "/usr/lib/velmo/vis_velmo.so", root + "/usr/lib/velmo/vis_velmo.so"},  // only named usr
+           {"/usr/lib/vis_velmo.so", mine},
+           {"/usr/bin/../lib/vis_velmo.so", mine},  // as found beside the program
+           {root + "/lib-link/vis_velmo.so", mine}}) {
+    std::string note;
+    EXPECT_EQ(userWritablePluginPath(plugin, &note), expected) << note;
+  }
+  dataHome ? setenv("XDG_DATA_HOME", saved.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

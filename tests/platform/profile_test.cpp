@@ -1,14 +1,20 @@
 // Profile files beyond the comparison with Wine: failed writes, writers on
-// several threads and in two processes, and files that are no settings file.
+// several threads and in two processes, a writer stuck or killed, and files
+// that are no settings file.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -33,6 +39,12 @@ TEST_F(Profile, AFailedWriteReportsFailureAndLeavesNoFile) {
   EXPECT_FALSE(fs::exists(inMissingFolder));
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", nullptr));
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", directory.c_str())) << "a folder is no file";
+  // An installation's folder, which root could write, here through a link.
+  ASSERT_EQ(symlink("/usr/lib", file("lib").c_str()), 0);
+  const std::string inInstallation = file("lib/velmo-profile-test.ini");
+  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", inInstallation.c_str())) << "under /usr";
+  EXPECT_FALSE(fs::exists("/usr/lib/velmo-profile-test.ini"));
+  fs::remove("/usr/lib/velmo-profile-test.ini");
   char buffer[16];
   EXPECT_EQ(GetPrivateProfileStringA("S", "k", "dflt", buffer, sizeof buffer, directory.c_str()), 4u);
   EXPECT_STREQ(buffer, "dflt");
@@ -94,6 +106,45 @@ TEST_F(Profile, TwoProcessesWritingDifferentKeysBothKeepTheirs) {
   for (std::string line; std::getline(lines, line);) ++count;
   EXPECT_EQ(count, 1 + 2 * kKeys) << "the section line and each key once";
   EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator{}), 1);
+}
+
+// Another process keeps the folder's lock, its temporary file open: a write
+// waits a few seconds, then fails as for an unwritable file, the next at once
+// (a save is eleven writes); its file is left alone. Once it is killed
+// outright, the next write removes that file, and no other.
+TEST_F(Profile, AStuckWriterIsWaitedForBrieflyAndAKilledOneLeavesNothing) {
+  const std::string path = file("plugin.ini");
+  for (const char* other : {"notes.ini.velmo-abcd1234", "plugin.ini.velmo-abc"}) velmo_test::writeFile(file(other), "");
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t stuck = fork();
+  ASSERT_GE(stuck, 0);
+  if (stuck == 0) {
+    alarm(60);  // ends it should the test end first
+    if (flock(open(directory.c_str(), O_RDONLY), LOCK_EX) == 0 && velmo_test::writeFile(file("plugin.ini.velmo-live0001"), "") &&
+        write(ready[1], "y", 1) == 1)
+      pause();
+    _exit(1);
+  }
+  close(ready[1]);
+  char answer = 0;
+  ASSERT_EQ(read(ready[0], &answer, 1), 1);
+  alarm(30);  // a write that waits for ever ends the test here
+  for (const double mostSeconds : {8.0, 1.0}) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WritePrivateProfileStringA("Section", "Key", "1", path.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_LE(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), mostSeconds);
+  }
+  alarm(0);
+  EXPECT_TRUE(fs::exists(file("plugin.ini.velmo-live0001"))) << "a live writer's file was removed";
+  kill(stuck, SIGKILL);
+  ASSERT_EQ(waitpid(stuck, nullptr, 0), stuck);
+  EXPECT_TRUE(WritePrivateProfileStringA("Section", "Key", "1", path.c_str()));
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(directory)) left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"plugin.ini", "notes.ini.velmo-abcd1234", "plugin.ini.velmo-abc"}));
+  close(ready[0]);
 }
 
 // A pipe, a device or a file far larger than any settings file in the place
