@@ -10,6 +10,14 @@ set -eu
 root=$work/root
 dpkg-deb -x "$package" "$root"
 desktop-file-validate "$root/usr/share/applications/velmo.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$root/usr/share/metainfo/"*.metainfo.xml >"$work/appstream" 2>&1 ||
+  { cat "$work/appstream"; fail "AppStream metainfo"; }
+# Debian's checks, with their hints: none may warn, and the hardening and
+# stripping that the hints would note are there.
+lintian -I --fail-on error,warning "$package" >"$work/lintian" 2>&1 || { cat "$work/lintian"; fail "lintian"; }
+if grep -E ' (hardening-|binary-has-unneeded-section)' "$work/lintian"; then fail "lintian: not hardened or stripped"; fi
+hardening-check --nostackprotector --nocfprotection -q "$root/usr/bin/velmo" "$root"/usr/lib/velmo/*.so ||
+  fail "hardening-check"
 [ "$(gzip -dc "$root/usr/share/man/man1/velmo.1.gz" | grep -c '^\.SS "velmo ')" -eq 5 ] ||
   fail "the manual page has not the five commands"
 
