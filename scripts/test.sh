@@ -17,12 +17,13 @@
 # Installs what it needs first (scripts/setup.sh). Run as root on Debian 12.
 #
 # Whether 32-bit programs run is found by running one: VELMO_I386_PROBE (default
-# 32-bit Wine's loader) with --version.
+# 32-bit Wine's loader) with --version; the skip line tells a Wine that is not
+# installed from a kernel that runs no 32-bit program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/setup.sh
+bash scripts/setup.sh tests
 
 jobs=$(nproc)
 logdir=$root/build/test-logs
@@ -92,8 +93,14 @@ if probe_output=$(timeout 120 bash -c '"$0" --version' "$probe" 2>&1); then
   run_wine_ctest win32 "${WINEPREFIX:-$root/build/wineprefix}" wine || status=1
 else
   probe_status=$?
-  echo "== win32: Wine suites skipped: this machine runs no 32-bit program" \
-       "($probe --version ended with status $probe_status: $(head -n 1 <<<"$probe_output"))"
+  said=$(head -n 1 <<<"$probe_output")
+  # bash's 127 is a program not found, 126 one the kernel will not start.
+  case $probe_status in
+    127) cause="no 32-bit Wine is installed (no $probe; scripts/setup.sh said why wine32:i386 was not installed)" ;;
+    126) cause="this machine runs no 32-bit program ($probe: $said)" ;;
+    *) cause="32-bit Wine does not start ($probe --version ended with status $probe_status: $said)" ;;
+  esac
+  echo "== win32: Wine suites skipped: $cause"
   # What needs no Wine still runs; the rest is counted as skipped.
   echo "== test: win32 (no Wine: abi checks only)"
   ctest --preset win32 -LE wine --timeout 900 2>&1 | tee "$logdir/ctest-win32.log" || status=1
