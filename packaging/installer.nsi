@@ -13,14 +13,14 @@ Unicode true
   !include x64.nsh
   !define VELMO_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmo (64-bit)"
   Name "Velmo ${VELMO_VERSION} (64-bit players)"
-  InstallDir "$PROGRAMFILES64\Winamp"
+  InstallDir "$PROGRAMFILES64"
 !else
   !define VELMO_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmo"
   Name "Velmo ${VELMO_VERSION} for Winamp"
   InstallDir "$PROGRAMFILES\Winamp"
+  ; Winamp's own installer names its folder here; 64-bit hosts have no such key.
+  InstallDirRegKey HKCU "Software\Winamp" ""
 !endif
-; Winamp's own installer names its folder here.
-InstallDirRegKey HKCU "Software\Winamp" ""
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
