@@ -43,6 +43,12 @@ while read -r name; do
 done <"$work/libraries" | sort -u | comm -23 - "$work/closure" >"$work/missing"
 [ ! -s "$work/missing" ] || fail "needed, but not brought in by the Depends: $(tr '\n' ' ' <"$work/missing")"
 
+# One version, project()'s, in the package and in the program, which names its licence.
+version=$(dpkg-deb -f "$package" Version)
+"$root/usr/bin/velmo" --version >"$work/version"
+grep -qx "velmo ${version%-*}" "$work/version" && grep -q "MIT (Expat)" "$work/version" ||
+  { cat "$work/version"; fail "velmo --version does not give the package's version ($version) and licence"; }
+
 # The unpacked program at work, on nothing but the package.
 env -u DISPLAY HOME="$work/home" VELMO_TRACE_FILE="$work/trace.txt" \
   "$root/usr/bin/velmo" render -q --seconds 2 -o "$work/demo.mp4" || fail "velmo render"
