@@ -23,12 +23,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/setup.sh tests
-
 jobs=$(nproc)
 logdir=$root/build/test-logs
 mkdir -p "$logdir"
 rm -f "$logdir"/ctest-*.log "$logdir"/fuzz.log "$logdir"/format.log "$logdir"/skipped-*.txt
+
+bash scripts/setup.sh tests | tee "$logdir/setup.log"
+# Why set-up could not install an optional part, in apt's or npm's words, for
+# the line that skips the suites that need it.
+setup_reason() {
+  awk -v head="setup.sh: optional $1 not installed (" 'index($0, head) == 1 {
+    reason = substr($0, length(head) + 1); sub(/\); [^;]*$/, "", reason)
+    print " (set-up: " reason ")"; exit }' "$logdir/setup.log"
+}
 
 build() {
   echo "== build: $1"
@@ -77,8 +84,9 @@ run_ctest tsan || status=1
 # missing; ctest shows no reason for a skip, so it is said here.
 web_missing=
 chromium=${VELMO_CHROMIUM:-/usr/bin/chromium}  # as tests/web/support.mjs reads it
-[ -x "$chromium" ] || web_missing="no Chromium at $chromium"
-[ -d tests/web/node_modules/playwright-core ] || web_missing="${web_missing:+$web_missing; }no playwright-core in tests/web/node_modules"
+[ -x "$chromium" ] || web_missing="no Chromium at $chromium$(setup_reason chromium)"
+[ -d tests/web/node_modules/playwright-core ] ||
+  web_missing="${web_missing:+$web_missing; }no playwright-core in tests/web/node_modules$(setup_reason "npm packages (tests/web)")"
 if [ -n "$web_missing" ]; then
   echo "== web: the browser tests are skipped: $web_missing (scripts/setup.sh installs both)"
 fi
@@ -96,7 +104,7 @@ else
   said=$(head -n 1 <<<"$probe_output")
   # bash's 127 is a program not found, 126 one the kernel will not start.
   case $probe_status in
-    127) cause="no 32-bit Wine is installed (no $probe; scripts/setup.sh said why wine32:i386 was not installed)" ;;
+    127) cause="no 32-bit Wine is installed (no $probe)$(setup_reason wine32:i386)" ;;
     126) cause="this machine runs no 32-bit program ($probe: $said)" ;;
     *) cause="32-bit Wine does not start ($probe --version ended with status $probe_status: $said)" ;;
   esac
