@@ -102,12 +102,13 @@ if probe_output=$(timeout 120 bash -c '"$0" --version' "$probe" 2>&1); then
 else
   probe_status=$?
   said=$(head -n 1 <<<"$probe_output")
-  # bash's 127 is a program not found, 126 one the kernel will not start.
-  case $probe_status in
-    127) cause="no 32-bit Wine is installed (no $probe)$(setup_reason wine32:i386)" ;;
-    126) cause="this machine runs no 32-bit program ($probe: $said)" ;;
-    *) cause="32-bit Wine does not start ($probe --version ended with status $probe_status: $said)" ;;
-  esac
+  if [ ! -e "$probe" ]; then
+    cause="no 32-bit Wine is installed (no $probe)$(setup_reason wine32:i386)"
+  elif [[ $said == *"Exec format error"* ]]; then
+    cause="this machine runs no 32-bit program ($probe: $said)"
+  else
+    cause="32-bit Wine does not start ($probe --version ended with status $probe_status: $said)"
+  fi
   echo "== win32: Wine suites skipped: $cause"
   # What needs no Wine still runs; the rest is counted as skipped.
   echo "== test: win32 (no Wine: abi checks only)"
