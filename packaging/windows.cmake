@@ -1,6 +1,7 @@
 # The zip for Winamp and compatible players, laid out as a player's folder:
 # our glide2x.dll beside the program, where Windows finds a plug-in's DLLs;
-# the plug-in and its textures (resources/textures) in Plugins; a readme.
+# the plug-in and its textures (resources/textures) in Plugins; a readme,
+# the licence and the notices. The installer lays out the same files.
 # The DLLs' import libraries are for building, not for players.
 install(TARGETS vis_velmo RUNTIME DESTINATION ${VELMO_PLUGIN_INSTALL_DIR}
                           ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
@@ -13,7 +14,16 @@ else()
 endif()
 # Notepad before Windows 10 shows a file without carriage returns as one line.
 configure_file(windows_readme.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+# The licence, and the notices of the compiler's runtime that the DLLs link
+# statically (windows_notices.txt.in, from the toolchain's copyright files).
+configure_file(${CMAKE_SOURCE_DIR}/LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(windows_notices.txt.in NOTICES.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+              ${CMAKE_CURRENT_BINARY_DIR}/NOTICES.txt DESTINATION .)
+
+# The installer (installer.nsi, made by make_installer.sh) reads these.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/installer.nsh
+  "!define VELMO_VERSION ${PROJECT_VERSION}\n!define VELMO_BITS ${VELMO_WINDOWS_BITS}\n")
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME velmo-${PROJECT_VERSION}-win${VELMO_WINDOWS_BITS})

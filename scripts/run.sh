@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh >&2
+bash scripts/setup.sh player >&2
 # The program, the plug-in, Glide, the platform layer and the textures; no tests.
 dir=build/run
 echo "run.sh: building into $dir ..." >&2

@@ -17,17 +17,25 @@
 # Installs what it needs first (scripts/setup.sh). Run as root on Debian 12.
 #
 # Whether 32-bit programs run is found by running one: VELMO_I386_PROBE (default
-# 32-bit Wine's loader) with --version.
+# 32-bit Wine's loader) with --version; the skip line tells a Wine that is not
+# installed from a kernel that runs no 32-bit program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-
-bash scripts/setup.sh
 
 jobs=$(nproc)
 logdir=$root/build/test-logs
 mkdir -p "$logdir"
 rm -f "$logdir"/ctest-*.log "$logdir"/fuzz.log "$logdir"/format.log "$logdir"/skipped-*.txt
+
+bash scripts/setup.sh tests | tee "$logdir/setup.log"
+# Why set-up could not install an optional part, in apt's or npm's words, for
+# the line that skips the suites that need it.
+setup_reason() {
+  awk -v head="setup.sh: optional $1 not installed (" 'index($0, head) == 1 {
+    reason = substr($0, length(head) + 1); sub(/\); [^;]*$/, "", reason)
+    print " (set-up: " reason ")"; exit }' "$logdir/setup.log"
+}
 
 build() {
   echo "== build: $1"
@@ -76,8 +84,9 @@ run_ctest tsan || status=1
 # missing; ctest shows no reason for a skip, so it is said here.
 web_missing=
 chromium=${VELMO_CHROMIUM:-/usr/bin/chromium}  # as tests/web/support.mjs reads it
-[ -x "$chromium" ] || web_missing="no Chromium at $chromium"
-[ -d tests/web/node_modules/playwright-core ] || web_missing="${web_missing:+$web_missing; }no playwright-core in tests/web/node_modules"
+[ -x "$chromium" ] || web_missing="no Chromium at $chromium$(setup_reason chromium)"
+[ -d tests/web/node_modules/playwright-core ] ||
+  web_missing="${web_missing:+$web_missing; }no playwright-core in tests/web/node_modules$(setup_reason "npm packages (tests/web)")"
 if [ -n "$web_missing" ]; then
   echo "== web: the browser tests are skipped: $web_missing (scripts/setup.sh installs both)"
 fi
@@ -92,8 +101,15 @@ if probe_output=$(timeout 120 bash -c '"$0" --version' "$probe" 2>&1); then
   run_wine_ctest win32 "${WINEPREFIX:-$root/build/wineprefix}" wine || status=1
 else
   probe_status=$?
-  echo "== win32: Wine suites skipped: this machine runs no 32-bit program" \
-       "($probe --version ended with status $probe_status: $(head -n 1 <<<"$probe_output"))"
+  said=$(head -n 1 <<<"$probe_output")
+  if [ ! -e "$probe" ]; then
+    cause="no 32-bit Wine is installed (no $probe)$(setup_reason wine32:i386)"
+  elif [[ $said == *"Exec format error"* ]]; then
+    cause="this machine runs no 32-bit program ($probe: $said)"
+  else
+    cause="32-bit Wine does not start ($probe --version ended with status $probe_status: $said)"
+  fi
+  echo "== win32: Wine suites skipped: $cause"
   # What needs no Wine still runs; the rest is counted as skipped.
   echo "== test: win32 (no Wine: abi checks only)"
   ctest --preset win32 -LE wine --timeout 900 2>&1 | tee "$logdir/ctest-win32.log" || status=1

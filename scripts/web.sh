@@ -14,7 +14,7 @@ for argument in "$@"; do
   esac
 done
 
-bash scripts/setup.sh >&2
+bash scripts/setup.sh web >&2
 mkdir -p build
 echo "web.sh: building the page into build/web ..." >&2
 cmake --preset web >build/web-configure.log 2>&1 || { cat build/web-configure.log >&2; exit 1; }

@@ -92,7 +92,7 @@ int parseCommandLine(int argc, char** argv, CommandLine* line) {
   CLI::App app{
       "velmo: runs a Winamp visualization plug-in on music, in a window or to a video.\n"
       "With no file, plays the built-in demo track."};
-  app.set_version_flag("--version", "velmo 0.1");
+  app.set_version_flag("--version", "velmo " VELMO_VERSION "\n" VELMO_LICENCE_NOTE);
   app.add_option("--plugin", line->pluginPath, "The vis plug-in to load (default: vis_velmo.so beside velmo)");
   app.add_flag("--verbose", line->verbose, "Also show what the audio and video libraries report");
   app.require_subcommand(0, 1);

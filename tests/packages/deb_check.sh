@@ -10,6 +10,14 @@ set -eu
 root=$work/root
 dpkg-deb -x "$package" "$root"
 desktop-file-validate "$root/usr/share/applications/velmo.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$root/usr/share/metainfo/"*.metainfo.xml >"$work/appstream" 2>&1 ||
+  { cat "$work/appstream"; fail "AppStream metainfo"; }
+# Debian's checks, with their hints: none may warn, and the hardening and
+# stripping that the hints would note are there.
+lintian -I --fail-on error,warning "$package" >"$work/lintian" 2>&1 || { cat "$work/lintian"; fail "lintian"; }
+if grep -E ' (hardening-|binary-has-unneeded-section)' "$work/lintian"; then fail "lintian: not hardened or stripped"; fi
+hardening-check --nostackprotector --nocfprotection -q "$root/usr/bin/velmo" "$root"/usr/lib/velmo/*.so ||
+  fail "hardening-check"
 [ "$(gzip -dc "$root/usr/share/man/man1/velmo.1.gz" | grep -c '^\.SS "velmo ')" -eq 5 ] ||
   fail "the manual page has not the five commands"
 
@@ -34,6 +42,12 @@ while read -r name; do
   echo "${owner:-"(no package holds $name)"}"
 done <"$work/libraries" | sort -u | comm -23 - "$work/closure" >"$work/missing"
 [ ! -s "$work/missing" ] || fail "needed, but not brought in by the Depends: $(tr '\n' ' ' <"$work/missing")"
+
+# One version, project()'s, in the package and in the program, which names its licence.
+version=$(dpkg-deb -f "$package" Version)
+"$root/usr/bin/velmo" --version >"$work/version"
+grep -qx "velmo ${version%-*}" "$work/version" && grep -q "MIT (Expat)" "$work/version" ||
+  { cat "$work/version"; fail "velmo --version does not give the package's version ($version) and licence"; }
 
 # The unpacked program at work, on nothing but the package.
 env -u DISPLAY HOME="$work/home" VELMO_TRACE_FILE="$work/trace.txt" \

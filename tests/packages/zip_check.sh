@@ -11,16 +11,12 @@ unzip -q "$package" -d "$work/unpacked"
 unpacked=$(echo "$work"/unpacked/*)  # the zip's one folder
 (cd "$unpacked" && find . -type f | sort) >"$work/files"
 printf './%s\n' Plugins/Light.3df Plugins/Velmo1.3df Plugins/VelmoFont.3df Plugins/VelmoLogo.3df \
-  Plugins/vis_velmo.dll README.txt glide2x.dll | diff - "$work/files" || fail "the zip holds other files"
+  Plugins/vis_velmo.dll LICENSE.txt NOTICES.txt README.txt glide2x.dll | sort | diff - "$work/files" ||
+  fail "the zip holds other files"
 
 player=$work/Player
 mkdir "$player"
 cp "$1/out/velmo_testhost.exe" "$player/"
 cp -R "$unpacked/." "$player/"
-cd "$work"  # not the program's folder: Windows also looks for DLLs in the current one
-if ! timeout 300 "$2" "$player/velmo_testhost.exe" --frames 30 \
-       --dll "Z:$(echo "$player/Plugins/vis_velmo.dll" | sed 's|/|\\|g')" >"$work/run.log" 2>&1 ||
-   ! grep -q "rendered 30 frames, quit done" "$work/run.log"; then
-  cat "$work/run.log"; fail "the plug-in did not draw from the player's folder"
-fi
+draw_30_frames "$player" "$2"
 echo "$(basename "$package"), $(wc -c <"$package") bytes: contents and 30 frames from a player's folder: ok"
