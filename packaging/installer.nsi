@@ -1,5 +1,5 @@
 ; The Windows installer: puts the zip's files into a player's folder, as its
-; README.txt says, and writes an uninstaller that takes out exactly those.
+; Velmo-README.txt says, and writes an uninstaller that takes out exactly those.
 ;   makensis -DBUILD=BUILD_DIR -DSTAGE=FOLDER -DOUTFILE=EXE installer.nsi
 ; BUILD is a win32 or win64 build (its installer.nsh gives the version and
 ; the bits), STAGE that build's install rules' output (the zip's contents).
@@ -24,7 +24,7 @@ Unicode true
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
-LicenseData "${STAGE}/LICENSE.txt"
+LicenseData "${STAGE}/Velmo-LICENSE.txt"
 DirText "Choose the player's folder: the one that holds winamp.exe (or your player's program). \
 The plug-in goes into its Plugins folder, glide2x.dll beside the program."
 
@@ -54,9 +54,9 @@ Section
   File "${STAGE}/Plugins/VelmoFont.3df"
   File "${STAGE}/Plugins/VelmoLogo.3df"
   SetOutPath "$INSTDIR"
-  File "${STAGE}/README.txt"
-  File "${STAGE}/LICENSE.txt"
-  File "${STAGE}/NOTICES.txt"
+  File "${STAGE}/Velmo-README.txt"
+  File "${STAGE}/Velmo-LICENSE.txt"
+  File "${STAGE}/Velmo-NOTICES.txt"
 
   ; Another Glide 2 there (a wrapper, or a Voodoo board's) stays unless the
   ; user says otherwise; a silent install keeps it. The one replaced is kept
@@ -105,9 +105,9 @@ Section Uninstall
   ${If} $0 == "replaced"
     Rename "$INSTDIR\glide2x.dll.before-velmo" "$INSTDIR\glide2x.dll"
   ${EndIf}
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\LICENSE.txt"
-  Delete "$INSTDIR\NOTICES.txt"
+  Delete "$INSTDIR\Velmo-README.txt"
+  Delete "$INSTDIR\Velmo-LICENSE.txt"
+  Delete "$INSTDIR\Velmo-NOTICES.txt"
   Delete "$INSTDIR\Plugins\vis_velmo.dll"
   Delete "$INSTDIR\Plugins\Light.3df"
   Delete "$INSTDIR\Plugins\Velmo1.3df"

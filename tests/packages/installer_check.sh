@@ -4,7 +4,7 @@
 # files out as the zip does, registers its uninstaller, and the plug-in draws
 # from there; the uninstaller leaves the folder as it was. With another
 # glide2x.dll there already, a silent install keeps it, and so does the
-# uninstaller.
+# uninstaller; so do both the player's own README.txt and LICENSE.txt.
 #   installer_check.sh BUILD_DIR WINE_LOADER
 set -eu
 # shellcheck source=make_package.sh
@@ -49,8 +49,9 @@ draw_30_frames "$player" "$wine"
 rm -f "$player/Plugins/plugin.ini"  # the plug-in's own settings, not the installer's
 uninstall_silently
 
-# Into one where another Glide is.
+# Into one where another Glide is, and the player's own readme and licence.
 echo "another Glide 2" >"$player/glide2x.dll"
+echo "the player's own" | tee "$player/README.txt" >"$player/LICENSE.txt"
 listing >"$work/before"
 install_silently
 [ "$(cat "$player/glide2x.dll")" = "another Glide 2" ] || fail "a silent install replaced the Glide that was there"

@@ -11,7 +11,7 @@ unzip -q "$package" -d "$work/unpacked"
 unpacked=$(echo "$work"/unpacked/*)  # the zip's one folder
 (cd "$unpacked" && find . -type f | sort) >"$work/files"
 printf './%s\n' Plugins/Light.3df Plugins/Velmo1.3df Plugins/VelmoFont.3df Plugins/VelmoLogo.3df \
-  Plugins/vis_velmo.dll LICENSE.txt NOTICES.txt README.txt glide2x.dll | sort | diff - "$work/files" ||
+  Plugins/vis_velmo.dll Velmo-LICENSE.txt Velmo-NOTICES.txt Velmo-README.txt glide2x.dll | sort | diff - "$work/files" ||
   fail "the zip holds other files"
 
 player=$work/Player
