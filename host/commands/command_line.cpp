@@ -71,7 +71,9 @@ CLI::App* addRender(CLI::App& app, RenderJob& render, std::vector<std::string>& 
   command->add_flag("-q,--quiet", quiet, "No progress bar");
   command->footer(
       "Ctrl-C (or SIGTERM, SIGHUP) stops at the next frame and finishes the output: the video holds what was rendered "
-      "until then, sound and picture of equal length; a second Ctrl-C stops at once and removes the unfinished video. "
+      "until then, sound and picture of equal length; it goes beside a file already there (and, in a batch, beside its "
+      "output) as NAME.partial.mp4, so a rerun renders it again. A second Ctrl-C stops at once and removes the "
+      "unfinished video. "
       "A render killed outright (SIGKILL) leaves NAME.velmo-XXXXXX.mp4 beside the target, which plays up to its last "
       "key frame. "
       "Exit status: 0 done, 1 something failed (for several files: at least one), 130 after Ctrl-C "

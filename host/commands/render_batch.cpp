@@ -158,7 +158,13 @@ int runRenderBatch(const RenderJob& job, const std::vector<std::string>& files) 
     }
     before += track.seconds > 0 ? track.seconds : 0;
     if (end == RenderEnd::Done) {
-      written.push_back(one.output);
+      // Put beside a file that took its name meanwhile: said, and listed where it is.
+      const bool beside = !placedAt.empty() && placedAt != one.output && !job.png;
+      if (beside) {
+        bar.finish();
+        say(message);
+      }
+      written.push_back(beside ? placedAt : one.output);
       taken.insert(one.output);
       continue;
     }

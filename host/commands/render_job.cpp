@@ -169,6 +169,7 @@ RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* messa
   run.drawFrames(bar);
   const bool finished = run.finish();
   setSecondInterruptNote("stopped at once");
+  if (placedAt) *placedAt = output.placedAt();
   if (!finished) {
     *message = output.abandon();
     return RenderEnd::Failed;
@@ -176,7 +177,6 @@ RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* messa
   const double seconds = static_cast<double>(run.framesDrawn()) / job.fps;
   if (run.stopped()) {
     *message = interruptedLine(job, output, timing, seconds);
-    if (placedAt) *placedAt = output.placedAt();
     return RenderEnd::Interrupted;
   }
   if (output.kind() == OutputKind::Snapshot && !output.snapshotWritten()) {

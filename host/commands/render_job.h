@@ -41,7 +41,7 @@ enum class RenderEnd { Done,
 // for the user: what was written (empty for a snapshot), what went wrong, or
 // how far an interrupted render came and where that much is. A stop asked
 // while a pipe's open waits for its partner ends it as Interrupted.
-// `placedAt`, when given, gets where an interrupted render's part went.
+// `placedAt`, when given, gets where the output went (see RenderOutput).
 RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* message, std::string* placedAt = nullptr);
 
 // One track, its own progress bar. Returns the process exit status: 0 done,

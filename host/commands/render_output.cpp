@@ -2,6 +2,7 @@
 #include "commands/render_output.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
-#include <unistd.h>
 
 #include "audio/pcm_history.h"
 #include "output/output_paths.h"
