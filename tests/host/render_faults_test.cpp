@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "$VELMO render -q --force --seconds 0.2 z.wav link.flac -o out/", "", "", 1,
                   "z.wav: its output out/z.mp4 is an input of this batch", "cmp out/z.mp4 b.flac"},
         FaultCase{"FileMadeDuringTheRenderStays", "", "$VELMO render -q --seconds 6 -o late.mp4",
-                  kPrecious + "late.mp4", "ls late.velmo-*.mp4", 0,
+                  kPrecious + "late.mp4", "ls late.velmo-*.mp4 >/dev/null 2>&1", 0,
                   "wrote late.new.mp4 (450 frames): late.mp4 was made by something else during the render",
                   "[ \"$(cat late.mp4)\" = precious ] && [ -s late.new.mp4 ]"},
         FaultCase{"ForcedFramesReplaceOnlyTheEarlierFrames",
@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"DanglingLinkIsWrittenThrough", "ln -s made.mp4 dang.mp4", "$VELMO render -q --seconds 0.2 -o dang.mp4", "",
                   "", 0, "wrote dang.mp4", "[ -L dang.mp4 ] && [ -s made.mp4 ]"},
         FaultCase{"FolderMovedAwayKeepsNoTemporaryFile", "mkdir sub", "$VELMO render -q --seconds 6 -o sub/x.mp4",
-                  "mv sub moved", "ls sub/x.velmo-*.mp4", 1, "sub/x.mp4: its folder was moved or removed during the render",
+                  "mv sub moved", rendering("sub/x"), 1, "sub/x.mp4: its folder was moved or removed during the render",
                   "[ -z \"$(ls -A moved)\" ]"}),
     caseName);
 
