@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "audio/library_log.h"
+#include "output/pipe_ends.h"
 
 namespace velmo {
 namespace {
@@ -60,7 +61,8 @@ class SndFileSource : public AudioSource {
 
 }  // namespace
 
-std::unique_ptr<AudioSource> openAudioFile(const std::string& path, std::string* error) {
+std::unique_ptr<AudioSource> openAudioFile(const std::string& path, std::string* error,
+                                           const std::atomic<bool>* stop) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
     *error = path + ": " + std::strerror(errno);
@@ -74,7 +76,16 @@ std::unique_ptr<AudioSource> openAudioFile(const std::string& path, std::string*
   SNDFILE* file;
   {
     QuietLibrary quiet;
-    file = sf_open(path.c_str(), SFM_READ, &sfInfo);
+    if (S_ISFIFO(st.st_mode)) {
+      const int fd = openPipeEnd(path, false, stop);
+      if (fd < 0) {
+        *error = path + (errno == EINTR ? ": stopped while waiting for a writer to the pipe" : ": " + std::string(std::strerror(errno)));
+        return nullptr;
+      }
+      file = sf_open_fd(fd, SFM_READ, &sfInfo, SF_TRUE);
+    } else {
+      file = sf_open(path.c_str(), SFM_READ, &sfInfo);
+    }
   }
   if (!file) {
     const int code = sf_error(nullptr);

@@ -23,6 +23,12 @@ CLI::Validator seconds(bool zeroAllowed) {
       "");
 }
 
+// An output name: an empty one names nothing.
+CLI::Validator outputName() {
+  return CLI::Validator([](std::string& text) -> std::string { return text.empty() ? "an empty name names no file" : ""; },
+                        "");
+}
+
 // What play and live share: the window's size and mode, and a time limit.
 void addWindowOptions(CLI::App* command, PlayJob& job) {
   command->add_option("--scale", job.scale, "Render at 2, 3 or 4 times 640x480 for a sharp picture")->check(CLI::Range(1, 4));
@@ -54,7 +60,7 @@ CLI::App* addLive(CLI::App& app, PlayJob& live, bool& listDevices) {
 CLI::App* addRender(CLI::App& app, RenderJob& render, std::vector<std::string>& files, bool& quiet) {
   CLI::App* command = app.add_subcommand("render", "Render to a video file (H.264 + AAC) or to PNG frames, faster than real time");
   command->add_option("files", files, "Audio files (default: the demo track); several are rendered one after another into the folder named by -o");
-  command->add_option("-o,--output", render.output, "Video file (.mp4, .mkv, .mov), or a folder for PNG frames; for several files a folder, which gets NAME.mp4 (or NAME/ with --png) for each")->required();
+  command->add_option("-o,--output", render.output, "Video file (.mp4, .mkv, .mov), or a folder for PNG frames; for several files a folder, which gets NAME.mp4 (or NAME/ with --png) for each")->required()->check(outputName());
   command->add_flag("--png", render.png, "PNG frames, into the folder named by -o (for several files, a folder per file)");
   command->add_flag("--force", render.force, "Replace an output that exists already");
   command->add_option("--fps", render.fps, "Frames per second (the plug-in is made for 75)")->check(CLI::Range(1, 240))->capture_default_str();
@@ -65,7 +71,9 @@ CLI::App* addRender(CLI::App& app, RenderJob& render, std::vector<std::string>& 
   command->add_flag("-q,--quiet", quiet, "No progress bar");
   command->footer(
       "Ctrl-C (or SIGTERM, SIGHUP) stops at the next frame and finishes the output: the video holds what was rendered "
-      "until then, sound and picture of equal length; a second Ctrl-C stops at once and removes the unfinished video. "
+      "until then, sound and picture of equal length; it goes beside a file already there (and, in a batch, beside its "
+      "output) as NAME.partial.mp4, so a rerun renders it again. A second Ctrl-C stops at once and removes the "
+      "unfinished video. "
       "A render killed outright (SIGKILL) leaves NAME.velmo-XXXXXX.mp4 beside the target, which plays up to its last "
       "key frame. "
       "Exit status: 0 done, 1 something failed (for several files: at least one), 130 after Ctrl-C "
@@ -77,7 +85,9 @@ CLI::App* addSnapshot(CLI::App& app, RenderJob& snapshot, bool& quiet) {
   CLI::App* command = app.add_subcommand("snapshot", "Write the picture at one moment of a track as a PNG");
   command->add_option("file", snapshot.input, "Audio file (default: the demo track)");
   command->add_option("--at", snapshot.snapshotAt, "Moment in seconds")->required()->check(seconds(true));
-  command->add_option("-o,--output", snapshot.output, "PNG file to write")->required();
+  // Said here: left to CLI11, the file after it would be blamed.
+  command->add_option("--seconds", "Not taken: a snapshot is one moment (render takes --seconds)")->check(CLI::Validator([](std::string&) -> std::string { return "a snapshot is one moment, given by --at; --seconds is render's"; }, ""));
+  command->add_option("-o,--output", snapshot.output, "PNG file to write")->required()->check(outputName());
   command->add_flag("--force", snapshot.force, "Replace a file that exists already");
   command->add_option("--scale", snapshot.scale, "Render at 2, 3 or 4 times 640x480")->check(CLI::Range(1, 4));
   command->add_option("--fps", snapshot.fps, "Frames per second of the run up to the moment")->check(CLI::Range(1, 240));

@@ -46,7 +46,15 @@ void watchInterrupts() {
   sigemptyset(&action.sa_mask);
   for (int signal : kWatched) sigaddset(&action.sa_mask, signal);
   action.sa_flags = SA_RESTART;
-  for (int signal : kWatched) sigaction(signal, &action, nullptr);
+  for (int signal : kWatched) {
+    // nohup's SIGHUP, a shell's `trap '' INT`: what the user had ignored stays ignored.
+    struct sigaction before;
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
+  // A reader that went away (`velmo ... 2>&1 | head -n 1`) fails that write
+  // only; the render goes on.
+  signal(SIGPIPE, SIG_IGN);
 }
 
 const std::atomic<bool>& stopRequested() { return stopFlag; }

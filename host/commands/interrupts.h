@@ -8,7 +8,9 @@
 namespace velmo {
 
 // Installs the handlers (sigaction; they only set flags, remove temporary
-// files and write a fixed line).
+// files and write a fixed line), except for a signal ignored at start
+// (nohup), which stays ignored. SIGPIPE is ignored: a closed pipe fails the
+// write to it and nothing else.
 void watchInterrupts();
 // Set by the first signal.
 const std::atomic<bool>& stopRequested();

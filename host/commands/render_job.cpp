@@ -23,7 +23,7 @@ namespace {
 // The file to render, or the demo track; null, with `error`, when it cannot
 // be read or holds no audio.
 std::unique_ptr<AudioSource> openTrack(const RenderJob& job, std::string* error) {
-  std::unique_ptr<AudioSource> source = job.input.empty() ? openDemoTrack() : openAudioFile(job.input, error);
+  std::unique_ptr<AudioSource> source = job.input.empty() ? openDemoTrack() : openAudioFile(job.input, error, job.stop);
   if (source && source->frameCount() == 0) {
     *error = (job.input.empty() ? "the demo" : job.input) + ": holds no audio";
     return nullptr;
@@ -98,7 +98,7 @@ class RenderRun {
       const int64_t trackEnd = timing_.audioTotal >= 0 ? timing_.audioTotal : INT64_MAX;
       pump_.readUpTo(stopped_ ? stoppedAt : trackEnd);
     }
-    return output_->finish();
+    return output_->finish(stopped_);
   }
 
  private:
@@ -126,32 +126,42 @@ class RenderRun {
   bool stopped_ = false;
 };
 
+bool stopAsked(const RenderJob& job) { return job.stop && job.stop->load(); }
+
+std::string withoutFinalSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
 // "interrupted at 0:06 of 2:00: the first 6 s are in song.mp4"; in a batch
-// the track is named first.
+// the track is named first. Kept beside the output, both are named.
 std::string interruptedLine(const RenderJob& job, const RenderOutput& output, const RenderTiming& timing,
                             double seconds) {
   std::string where = (job.inBatch ? job.input + ": " : "") + "interrupted at " + clockText(seconds);
   if (timing.seconds >= 0) where += " of " + clockText(timing.seconds);
   if (output.kind() == OutputKind::Snapshot) return where + ": no snapshot was written";
-  return where + ": the first " + secondsText(seconds, 1) + " are in " + job.output;
+  std::string line = where + ": the first " + secondsText(seconds, 1) + " are in " + output.placedAt();
+  if (withoutFinalSlash(output.placedAt()) == withoutFinalSlash(job.output)) return line;
+  if (output.targetWasThere()) return line + "; " + job.output + " is as it was";
+  return line + " (a rerun renders it again)";
 }
 
 }  // namespace
 
-RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* message) {
+RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* message, std::string* placedAt) {
   RenderOutput output(job, chooseOutputKind(job));
   if (!output.check(message)) return RenderEnd::Failed;
+  if (!job.force && output.replacesEarlierOutput(message)) return RenderEnd::AlreadyThere;
   std::unique_ptr<AudioSource> source = openTrack(job, message);
-  if (!source) return RenderEnd::Failed;
+  // A pipe's open waits for a writer until a signal.
+  if (!source) return stopAsked(job) ? RenderEnd::Interrupted : RenderEnd::Failed;
   RenderTiming timing;
   if (!planRenderTiming(job, source->frameCount(), source->sampleRate(), &timing, message)) return RenderEnd::Failed;
   bar->partLength(timing.seconds);
 
   RenderRun run(job, source.get(), timing, &output);
-  if (!run.open(message)) return RenderEnd::Failed;
-  setSecondInterruptNote(output.kind() == OutputKind::PngFolder
-                             ? "stopped at once; the frames written so far are in " + job.output
-                             : "stopped at once; the unfinished " + job.output + " was removed");
+  if (!run.open(message)) return stopAsked(job) ? RenderEnd::Interrupted : RenderEnd::Failed;
+  setSecondInterruptNote(output.secondSignalNote());
   if (!run.start(message)) {
     output.abandon();
     return RenderEnd::Failed;
@@ -159,6 +169,7 @@ RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* messa
   run.drawFrames(bar);
   const bool finished = run.finish();
   setSecondInterruptNote("stopped at once");
+  if (placedAt) *placedAt = output.placedAt();
   if (!finished) {
     *message = output.abandon();
     return RenderEnd::Failed;
@@ -177,6 +188,8 @@ RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* messa
 }
 
 int runRenderJob(const RenderJob& job) {
+  std::string refusal;
+  if (!lengthHoldsAFrame(job, &refusal)) return fail(refusal);
   // The length is known once the track is open; the bar learns it then.
   ProgressBar bar(job.progress && isatty(STDERR_FILENO), -1);
   std::string message;

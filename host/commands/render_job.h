@@ -34,12 +34,15 @@ class ProgressBar;
 
 enum class RenderEnd { Done,
                        Failed,
+                       AlreadyThere,  // the output exists and the job has no `force`
                        Interrupted };
 
 // Renders one track, the progress shown on `bar`. `message` gets the line
 // for the user: what was written (empty for a snapshot), what went wrong, or
-// how far an interrupted render came and where that much is.
-RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* message);
+// how far an interrupted render came and where that much is. A stop asked
+// while a pipe's open waits for its partner ends it as Interrupted.
+// `placedAt`, when given, gets where the output went (see RenderOutput).
+RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* message, std::string* placedAt = nullptr);
 
 // One track, its own progress bar. Returns the process exit status: 0 done,
 // 1 when the job could not be done, 128 + the signal when one stopped it

@@ -2,6 +2,7 @@
 #include "commands/render_output.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +13,8 @@
 #include <thread>
 
 #include "audio/pcm_history.h"
+#include "output/output_paths.h"
+#include "output/pipe_ends.h"
 #include "output/png_writer.h"
 
 namespace velmo {
@@ -26,13 +29,6 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The same file, however named (links, hard links, "./").
-bool sameFile(const std::string& a, const std::string& b) {
-  struct stat first, second;
-  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
-}
-
 // What the AAC encoder refuses (NaN, far out of range) would end the render;
 // the spectrum has already read such samples as 0 or full scale.
 void keepInRange(float* samples, size_t count) {
@@ -40,12 +36,6 @@ void keepInRange(float* samples, size_t count) {
     const float sample = samples[i];
     samples[i] = std::isnan(sample) ? 0.0f : std::clamp(sample, -1.0f, 1.0f);
   }
-}
-
-std::string frameName(int64_t index) {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame%06lld.png", static_cast<long long>(index));
-  return name;
 }
 
 }  // namespace
@@ -58,21 +48,21 @@ OutputKind chooseOutputKind(const RenderJob& job) {
 
 RenderOutput::RenderOutput(const RenderJob& job, OutputKind kind) : job_(job), kind_(kind) {}
 
+RenderOutput::~RenderOutput() { closePipeEnd(); }
+
 bool RenderOutput::check(std::string* error) const {
   if (!job_.input.empty() && sameFile(job_.input, job_.output)) {
     *error = job_.output + ": is the file being read; name another output";
     return false;
   }
-  if (kind_ == OutputKind::Video && !videoFormatUsable(job_.output, error)) return false;
-  return job_.force || !replacesEarlierOutput(error);
+  return kind_ != OutputKind::Video || videoFormatUsable(job_.output, error);
 }
 
 bool RenderOutput::replacesEarlierOutput(std::string* error) const {
   // Devices and pipes (/dev/null) hold nothing to lose.
   struct stat st;
   if (kind_ == OutputKind::PngFolder) {
-    const std::string first = job_.output + (job_.output.back() == '/' ? "" : "/") + frameName(0);
-    if (stat(first.c_str(), &st) != 0) return false;
+    if (!holdsFrames(job_.output)) return false;
     *error = job_.output + ": holds the frames of an earlier render; add --force to replace them, or name another folder";
     return true;
   }
@@ -84,11 +74,17 @@ bool RenderOutput::replacesEarlierOutput(std::string* error) const {
 bool RenderOutput::open(int sampleRate, int64_t audioFrames, int64_t lastFrame, std::string* error) {
   audioLimit_ = audioFrames;
   snapshotFrame_ = lastFrame;
-  if (kind_ == OutputKind::PngFolder) {
-    if (!isFolder(job_.output) && mkdir(job_.output.c_str(), 0777) != 0) {
-      *error = job_.output + ": cannot create the folder (" + std::strerror(errno) + ")";
+  targetWasThere_ = kind_ == OutputKind::PngFolder ? holdsFrames(job_.output) : access(job_.output.c_str(), F_OK) == 0;
+  // A pipe with no reader yet would hold the encoder's open for ever.
+  if (kind_ != OutputKind::PngFolder && isPipe(job_.output)) {
+    pipeEnd_ = openPipeEnd(job_.output, true, job_.stop);
+    if (pipeEnd_ < 0) {
+      *error = job_.output + (errno == EINTR ? ": stopped while waiting for a reader of the pipe" : ": " + std::string(std::strerror(errno)));
       return false;
     }
+  }
+  if (kind_ == OutputKind::PngFolder) {
+    if (!frames_.open(job_.output, error)) return false;
   } else if (kind_ == OutputKind::Video) {
     if (!videoFile_.create(job_.output, error)) return false;
     VideoSettings settings;
@@ -127,10 +123,10 @@ bool RenderOutput::writeFrame(const Frame& frame, int64_t index, std::string* er
     case OutputKind::Video:
       return encoder_.addFrame(frame.pixels, frame.stride, error);
     case OutputKind::PngFolder: {
-      return writePng(job_.output + "/" + frameName(index), frame, error);
+      return writePng(frames_.framePath(index), frame, true, error);
     }
     case OutputKind::Snapshot:
-      snapshotWritten_ = writePng(job_.output, frame, error);
+      snapshotWritten_ = writePng(job_.output, frame, job_.force, error, &snapshotPlacedAt_);
       return snapshotWritten_;
   }
   return false;
@@ -165,24 +161,55 @@ void RenderOutput::endAudioAt(int64_t end) {
   if (audioLimit_ < 0 || end < audioLimit_) audioLimit_ = end;
 }
 
-bool RenderOutput::finish() {
+bool RenderOutput::finish(bool stoppedEarly) {
   releaseAudio(INT64_MAX);
-  if (!writers_.finish(&error_)) return false;
-  if (kind_ == OutputKind::Video && encoder_.finish(&error_)) videoFile_.commit(&error_);
+  const bool written = writers_.finish(&error_) && (kind_ != OutputKind::Video || encoder_.finish(&error_));
+  closePipeEnd();
+  if (!written) return false;
+  // A stopped render never takes an earlier one's place; in a batch it is
+  // always beside, so that a rerun renders it again.
+  if (kind_ == OutputKind::Video) {
+    stoppedEarly ? videoFile_.keepPartial(job_.inBatch, &error_) : videoFile_.commit(job_.force, &error_);
+  } else if (kind_ == OutputKind::PngFolder) {
+    stoppedEarly ? frames_.keepPartial(job_.inBatch, &error_) : frames_.commit(&error_);
+  }
   return error_.empty();
 }
 
 std::string RenderOutput::abandon() {
   writers_.abandon();
+  closePipeEnd();
+  frames_.abandon();
   if (kind_ != OutputKind::Video) return error_;
   videoFile_.abandon();
   return error_.empty() ? error_ : error_ + "; no video was written";
 }
 
+const std::string& RenderOutput::placedAt() const {
+  if (kind_ == OutputKind::Video) return videoFile_.placedAt();
+  return kind_ == OutputKind::PngFolder ? frames_.placedAt() : snapshotPlacedAt_;
+}
+
 std::string RenderOutput::doneLine(int64_t frames) const {
-  if (kind_ == OutputKind::Video) return "wrote " + job_.output + " (" + std::to_string(frames) + " frames)";
-  if (kind_ == OutputKind::PngFolder) return "wrote " + std::to_string(frames) + " frames to " + job_.output;
-  return "";
+  std::string line;
+  if (kind_ == OutputKind::Video) line = "wrote " + placedAt() + " (" + std::to_string(frames) + " frames)";
+  if (kind_ == OutputKind::PngFolder) line = "wrote " + std::to_string(frames) + " frames to " + job_.output;
+  if (kind_ == OutputKind::Snapshot && !placedAt().empty() && placedAt() != job_.output) line = "wrote " + placedAt();
+  if (!placedAt().empty() && placedAt() != job_.output && kind_ != OutputKind::PngFolder) {
+    line += ": " + job_.output + " was made by something else during the render, and is as it was";
+  }
+  return line;
+}
+
+std::string RenderOutput::secondSignalNote() const {
+  if (kind_ == OutputKind::PngFolder) return "stopped at once; the frames written so far are in " + frames_.freshFolder() + "/";
+  if (targetWasThere_) return "stopped at once; the unfinished video was removed and " + job_.output + " is as it was";
+  return "stopped at once; the unfinished video was removed (nothing was written to " + job_.output + ")";
+}
+
+void RenderOutput::closePipeEnd() {
+  if (pipeEnd_ >= 0) close(pipeEnd_);
+  pipeEnd_ = -1;
 }
 
 }  // namespace velmo

@@ -9,6 +9,7 @@
 #include "commands/render_job.h"
 #include "output/atomic_file.h"
 #include "output/frame.h"
+#include "output/frame_folder.h"
 #include "output/frame_pipeline.h"
 #include "output/video_encoder.h"
 
@@ -25,14 +26,18 @@ OutputKind chooseOutputKind(const RenderJob& job);
 class RenderOutput {
  public:
   RenderOutput(const RenderJob& job, OutputKind kind);
+  ~RenderOutput();
   OutputKind kind() const { return kind_; }
 
   // Before anything is opened: refuses a video name whose container cannot
   // hold H.264 with AAC, and an output that is the input itself (also
-  // through links), and, unless the job has `force`, an output that would
-  // replace a file (or PNG frames) already there. False with `error`.
+  // through links). False with `error`.
   bool check(std::string* error) const;
-  // Makes the PNG folder when it is missing, or starts the video (under a
+  // Whether the output is there already: a file, or a folder with frames
+  // (devices and pipes hold nothing to lose). True with `error` saying so.
+  bool replacesEarlierOutput(std::string* error) const;
+  // A pipe as output is opened once a reader is there (or the job's stop
+  // flag ends the wait). Makes a fresh folder for PNG frames, or starts the video (under a
   // temporary name, see AtomicFile) for the job's picture size and stereo
   // sound at `sampleRate`, of which it keeps `audioFrames` frames (-1: all
   // it gets). The snapshot is frame `lastFrame` (-1: none, the moment lies
@@ -57,8 +62,14 @@ class RenderOutput {
   // stopped before the track's end).
   void endAudioAt(int64_t end);
   // Writes what is queued and the sound held (up to endAudioAt) and puts it
-  // in the output's place. False once a write has failed.
-  bool finish();
+  // in the output's place; a render `stoppedEarly` is kept as
+  // AtomicFile::keepPartial and FrameFolder::keepPartial say (beside the
+  // output in a batch). False once a write has failed.
+  bool finish(bool stoppedEarly);
+  // Where the output went (see placedAt() of AtomicFile and FrameFolder).
+  const std::string& placedAt() const;
+  // Whether the output had something in its place at open().
+  bool targetWasThere() const { return targetWasThere_; }
 
   // Whether a write has failed (the render stops there).
   bool failed() const { return !error_.empty() || writers_.failed(); }
@@ -70,19 +81,25 @@ class RenderOutput {
   std::string abandon();
   // Whether a snapshot found its frame.
   bool snapshotWritten() const { return snapshotWritten_; }
-  // "wrote FILE (N frames)" or "wrote N frames to FOLDER"; empty for a snapshot.
+  // "wrote FILE (N frames)" or "wrote N frames to FOLDER"; empty for a
+  // snapshot. Says so when a file took the output's name meanwhile.
   std::string doneLine(int64_t frames) const;
+  // What a second signal leaves, once open() has run.
+  std::string secondSignalNote() const;
 
  private:
-  // Whether the output is there already: a file, or a folder with frames.
-  bool replacesEarlierOutput(std::string* error) const;
   void startWriters();
+  void closePipeEnd();
   // On a writer thread (on the caller's for a snapshot).
   bool writeFrame(const Frame& frame, int64_t index, std::string* error);
 
   const RenderJob& job_;
   OutputKind kind_;
   AtomicFile videoFile_;
+  FrameFolder frames_;
+  int pipeEnd_ = -1;  // held open while a pipe is the output, so the writers' open returns at once
+  bool targetWasThere_ = false;
+  std::string snapshotPlacedAt_;
   VideoEncoder encoder_;
   FramePipeline writers_;         // after the encoder: its threads end before the encoder goes
   std::vector<float> heldSound_;  // stereo, from track frame audioKept_ on

@@ -52,6 +52,15 @@ std::string momentBeyondTheEnd(double moment, double trackSeconds) {
   return "--at " + secondsText(moment) + " lies beyond the end of the track (" + clockText(trackSeconds) + ")";
 }
 
+bool lengthHoldsAFrame(const RenderJob& job, std::string* error) {
+  if (job.snapshotAt >= 0 || job.maxSeconds <= 0 || job.maxSeconds * job.fps >= 1 - 1e-6) return true;
+  char text[128];
+  std::snprintf(text, sizeof text, "--seconds %g is shorter than one frame (1/%d s at %d frames a second)",
+                job.maxSeconds, job.fps, job.fps);
+  *error = text;
+  return false;
+}
+
 bool planRenderTiming(const RenderJob& job, int64_t trackFrames, int sampleRate, RenderTiming* timing,
                       std::string* error) {
   double seconds = trackFrames >= 0 ? static_cast<double>(trackFrames) / sampleRate : -1;

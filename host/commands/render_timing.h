@@ -23,6 +23,10 @@ struct RenderTiming {
 bool planRenderTiming(const RenderJob& job, int64_t trackFrames, int sampleRate, RenderTiming* timing,
                       std::string* error);
 
+// False, with `error`, when --seconds is shorter than one frame: such a
+// render would hold nothing.
+bool lengthHoldsAFrame(const RenderJob& job, std::string* error);
+
 // "1.5 s", as a person writes it (to the millisecond, or to `decimals`).
 std::string secondsText(double seconds, int decimals = 3);
 // A moment as players show it: "0:06", "2:00", "0:19.99", "1:02:03".

@@ -74,9 +74,13 @@ bool writePngFile(const std::string& fileName, const std::string& path, const Fr
 
 }  // namespace
 
-bool writePng(const std::string& path, const Frame& frame, std::string* error) {
+bool writePng(const std::string& path, const Frame& frame, bool replace, std::string* error, std::string* placedAt) {
   AtomicFile file;
-  return file.create(path, error) && writePngFile(file.path(), path, frame, error) && file.commit(error);
+  if (!file.create(path, error) || !writePngFile(file.path(), path, frame, error) || !file.commit(replace, error)) {
+    return false;
+  }
+  if (placedAt) *placedAt = file.placedAt();
+  return true;
 }
 
 }  // namespace velmo

@@ -12,8 +12,8 @@ namespace velmo {
 
 using Clock = std::chrono::steady_clock;
 
-ProgressBar::ProgressBar(bool enabled, double totalSeconds)
-    : enabled_(enabled), totalGiven_(totalSeconds >= 0), total_(totalSeconds), start_(Clock::now()), lastDraw_(start_) {}
+ProgressBar::ProgressBar(bool enabled, double totalSeconds, bool ofParts)
+    : enabled_(enabled), totalGiven_(totalSeconds >= 0 || ofParts), total_(totalSeconds), start_(Clock::now()), lastDraw_(start_) {}
 
 void ProgressBar::beginPart(const std::string& label, double secondsBefore) {
   label_ = label;

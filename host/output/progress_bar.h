@@ -9,8 +9,9 @@ namespace velmo {
 class ProgressBar {
  public:
   // `totalSeconds` of sound to render, or -1 when unknown (then only what is
-  // done is shown).
-  ProgressBar(bool enabled, double totalSeconds);
+  // done is shown). The bar of a batch (`ofParts`) never takes a part's
+  // length as the whole.
+  ProgressBar(bool enabled, double totalSeconds, bool ofParts = false);
   // The next part of a batch: `label` ("song 2 of 3") shown on the line, its
   // seconds counted after `secondsBefore` of the whole.
   void beginPart(const std::string& label, double secondsBefore);

@@ -38,7 +38,7 @@ TEST_F(AtomicFileTest, CommitPutsTheFileInPlace) {
   EXPECT_EQ(fs::path(file.path()).extension(), ".mp4") << "libraries choose the container by the name";
   ASSERT_TRUE(velmo_test::writeFile(file.path(), "new"));
   EXPECT_EQ(velmo_test::readFile(target), "old");
-  ASSERT_TRUE(file.commit(&error)) << error;
+  ASSERT_TRUE(file.commit(true, &error)) << error;
   EXPECT_EQ(velmo_test::readFile(target), "new");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
@@ -47,7 +47,7 @@ TEST_F(AtomicFileTest, CommitPutsTheFileInPlace) {
   AtomicFile device;
   ASSERT_TRUE(device.create("/dev/null", &error)) << error;
   EXPECT_EQ(device.path(), "/dev/null");
-  EXPECT_TRUE(device.commit(&error));
+  EXPECT_TRUE(device.commit(false, &error));
 }
 
 // Dropped, abandoned, or removed by the clean-up that exit (and a signal
@@ -64,7 +64,7 @@ TEST_F(AtomicFileTest, GivingUpLeavesTheTargetAsItWas) {
   abandoned.abandon();
   abandonPendingFiles();
   EXPECT_EQ(files(), 1u);
-  EXPECT_FALSE(pending.commit(&error)) << "its file is gone";
+  EXPECT_FALSE(pending.commit(true, &error)) << "its file is gone";
   EXPECT_EQ(velmo_test::readFile(target), "old");
 }
 

@@ -17,104 +17,16 @@
 #include <vector>
 
 #include "audio/demo_track.h"
+#include "program_fixture.h"
 #include "run_program.h"
 #include "temp_folder.h"
 
 namespace {
 
-const std::string kVelmo = VELMO_OUTPUT_DIR "/velmo";
-// For sanitizer builds: what the display libraries keep is not ours.
-const std::string kLeakSuppressions = "LSAN_OPTIONS=suppressions=" VELMO_SOURCE_DIR "/tests/lsan_system_libraries.supp ";
-// Shell words that print the id of a window once it is shown: NAME [SECONDS] [PID].
-const std::string kWaitForWindow = "sh '" VELMO_SOURCE_DIR "/tests/support/wait_for_window.sh' ";
-
-// A folder of its own for each test, and HOME inside it, so nothing the
-// program writes lands outside.
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (access(kVelmo.c_str(), X_OK) != 0) GTEST_SKIP() << kVelmo << " is not built";
-  }
-  // The plug-in ends the process when its textures are missing; the picture
-  // tests need them built beside it.
-  void requirePicture() {
-    if (access(VELMO_OUTPUT_DIR "/Light.3df", R_OK) != 0) GTEST_SKIP() << "the plug-in's textures are not built";
-  }
-  void TearDown() override {
-    if (HasFailure()) folder.keep();
-  }
-
-  // velmo with the given arguments, in the test's folder, headless unless
-  // `display` is given.
-  ProgramResult velmo(const std::string& arguments, const std::string& environment = "env -u DISPLAY -u WAYLAND_DISPLAY") {
-    return runProgram("cd " + shellQuote(dir) + " && " + velmoCommand(arguments, environment));
-  }
-  std::string velmoCommand(const std::string& arguments, const std::string& environment = "env -u DISPLAY -u WAYLAND_DISPLAY") {
-    return kLeakSuppressions + environment + " HOME=" + shellQuote(dir) + " " + shellQuote(kVelmo) + " " + arguments;
-  }
-  // Shell lines that wait, however busy the machine (up to two minutes), until
-  // `condition` holds for the velmo started as $pid, or until it has ended.
-  static std::string waitUntil(const std::string& condition) {
-    return "for i in $(seq 600); do { " + condition + "; } && break; kill -0 $pid 2>/dev/null || break; sleep 0.2; done; ";
-  }
-  // True once velmo's signal handlers are in place (SIGTERM among the caught).
-  static std::string handlersInstalled() {
-    return "mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' /proc/$pid/status 2>/dev/null); "
-           "[ -n \"$mask\" ] && [ $((0x$mask & 0x4000)) -ne 0 ]";
-  }
-  // velmo sent `signals` (kill's names, one after another) once its handlers
-  // are in place and `ready` (a shell condition in `dir`) holds.
-  ProgramResult velmoSignalled(const std::string& arguments, const std::string& signals, const std::string& ready) {
-    std::string kills;
-    for (std::istringstream names(signals); names.good();) {
-      std::string name;
-      names >> name;
-      kills += "kill -" + name + " $pid; ";
-    }
-    return runProgram("cd " + shellQuote(dir) + " && { " + velmoCommand(arguments) + " & pid=$!; " +
-                      waitUntil(handlersInstalled() + " && " + ready) + kills + "wait $pid; }");
-  }
-
-  // Two seconds: a 110 Hz bass pulsing four times a second and a 3 kHz tone.
-  // Poisoned: a NaN and a sample of 1e30 in it, as a broken float file has.
-  std::string writeSong(const std::string& name = "song.wav", int rate = 44100,
-                        int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16, bool poisoned = false) {
-    std::string path = dir + "/" + name;
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 2;
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    sf_set_string(file, SF_STR_ARTIST, "Tester");
-    sf_set_string(file, SF_STR_TITLE, "Pulse");
-    std::vector<float> frames(2 * 2 * rate);
-    for (int i = 0; i < 2 * rate; ++i) {
-      double t = static_cast<double>(i) / rate;
-      double pulse = std::exp(-std::fmod(t, 0.25) * 12);
-      frames[2 * i] = static_cast<float>(0.6 * pulse * std::sin(2 * M_PI * 110 * t));
-      frames[2 * i + 1] = static_cast<float>(0.2 * std::sin(2 * M_PI * 3000 * t));
-    }
-    if (poisoned) {
-      frames[2 * 1000] = NAN;
-      frames[2 * 2000 + 1] = 1e30f;
-    }
-    sf_writef_float(file, frames.data(), 2 * rate);
-    sf_close(file);
-    return path;
-  }
-
-  // Files a run left under a temporary name.
-  std::vector<std::string> leftovers() const {
-    std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-      if (entry.path().filename().string().find(".velmo-") != std::string::npos) found.push_back(entry.path());
-    }
-    return found;
-  }
-
-  velmo_test::TempFolder folder{"velmo-program"};
-  const std::string dir = folder.path();
-};
+using velmo_test::kLeakSuppressions;
+using velmo_test::kVelmo;
+using velmo_test::kWaitForWindow;
+using velmo_test::ProgramTest;
 
 // ffprobe's "key=value" lines for the streams and the format.
 std::multimap<std::string, std::string> probe(const std::string& path) {
@@ -393,7 +305,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
 
 // Ctrl-C ends a render with a video that plays: sound and picture as long as
-// the message says. A second signal removes the unfinished file at once.
+// the message says. A second signal removes the unfinished file at once and
+// says that the one that was there stays.
 TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice) {
   if (!toolAvailable("ffprobe")) GTEST_SKIP() << "ffprobe not installed";
   requirePicture();
@@ -413,17 +326,21 @@ TEST_F(ProgramTest, InterruptedRenderKeepsWhatWasRenderedUnlessInterruptedTwice)
   EXPECT_NEAR(audioStart + audio, videoStart + video, 0.01) << "sound and picture of different lengths";
 
   // PNG frames: those written stay, each whole.
-  ProgramResult frames = velmoSignalled("render -q -o frames/", "INT", "ls frames/*.png >/dev/null 2>&1");
+  ProgramResult frames = velmoSignalled("render -q -o frames/", "INT", "ls frames.velmo-*/*.png >/dev/null 2>&1");
   EXPECT_EQ(frames.status, 130) << frames.output;
   EXPECT_NE(frames.output.find(" are in frames/"), std::string::npos) << frames.output;
   EXPECT_GT(std::distance(std::filesystem::directory_iterator(dir + "/frames"), {}), 0);
 
-  ProgramResult twice = velmoSignalled("render -q -o again.mp4", "HUP INT", "ls again.velmo-*.mp4 >/dev/null 2>&1");
+  // The second names the file that was there, which stays as it was.
+  ASSERT_TRUE(velmo_test::writeFile(dir + "/again.mp4", "precious"));
+  ProgramResult twice =
+      velmoSignalled("render -q --force -o again.mp4", "HUP INT", "ls again.velmo-*.mp4 >/dev/null 2>&1");
   // Two signals sent together reach different threads: either may count as
   // the first, and the status is that one's.
   EXPECT_TRUE(twice.status == 129 || twice.status == 130) << twice.status << " " << twice.output;
-  EXPECT_NE(twice.output.find("the unfinished again.mp4 was removed"), std::string::npos) << twice.output;
-  EXPECT_FALSE(std::filesystem::exists(dir + "/again.mp4"));
+  EXPECT_NE(twice.output.find("the unfinished video was removed and again.mp4 is as it was"), std::string::npos)
+      << twice.output;
+  EXPECT_EQ(velmo_test::readFile(dir + "/again.mp4"), "precious");
   EXPECT_EQ(leftovers(), std::vector<std::string>{});
 }
 

@@ -37,5 +37,19 @@ TEST(ProgressBarTest, OneTrackTakesItsLengthAndStopsAtAHundredPercent) {
   EXPECT_EQ(line.find("left"), std::string::npos) << line;
 }
 
+// A batch with a song of unknown length has no total to show: never a time
+// done past a total that left that song out.
+TEST(ProgressBarTest, ABatchWithAnUnknownLengthShowsNoTotal) {
+  ::testing::internal::CaptureStderr();
+  ProgressBar bar(true, -1, true);
+  bar.beginPart("song 2 of 2", 10);
+  bar.partLength(3);
+  bar.update(3);
+  bar.finish();
+  const std::string line = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(line.find("song 2 of 2  0:13  "), std::string::npos) << line;
+  EXPECT_EQ(line.find(" / "), std::string::npos) << line;
+}
+
 }  // namespace
 }  // namespace velmo
