@@ -46,8 +46,13 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b + 0 <= 0) print "-";
 
 win64=build/win64 win64prefix=$root/build/wineprefix64
 win32=build/win32 win32prefix=${WINEPREFIX:-$root/build/wineprefix}
+# 32-bit Wine starts its 64-bit half where the kernel runs no 32-bit program:
+# ask the 32-bit replayer itself for its usage line.
 have32=no
-if [ -f $win32/out/glide_replay.exe ] && wine cmd /c exit >/dev/null 2>&1; then have32=yes; fi
+if [ -f $win32/out/glide_replay.exe ] &&
+  (cd $win32/out && WINEPREFIX=$win32prefix WINEDEBUG=-all wine glide_replay.exe 2>&1 | grep -q usage); then
+  have32=yes
+fi
 
 echo "frames/s, best of $runs runs over $frames frames at ${scale}x; $(nproc) processors"
 [ $have32 = yes ] || echo "(win32: no 32-bit program runs here, or build/win32 has no glide_replay.exe)"
@@ -55,9 +60,9 @@ printf '%-9s %7s %10s %10s %7s %10s %7s\n' kernel threads native win64 ratio win
 for kernel in $kernels; do
   for t in $threads; do
     n=$(native "$kernel" "$t")
-    w=$(windows $win64 /usr/lib/wine/wine64 "$win64prefix" "$kernel" "$t")
+    w=$(windows $win64 /usr/lib/wine/wine64 "$win64prefix" "$kernel" "$t" || true)
     w32=""
-    [ $have32 = yes ] && w32=$(windows $win32 wine "$win32prefix" "$kernel" "$t")
+    if [ $have32 = yes ]; then w32=$(windows $win32 wine "$win32prefix" "$kernel" "$t" || true); fi
     printf '%-9s %7s %10s %10s %7s %10s %7s\n' "$kernel" "$t" "$n" "${w:--}" "$(ratio "$w" "$n")" \
       "${w32:--}" "$(ratio "$w32" "$n")"
   done
