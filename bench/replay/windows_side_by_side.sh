@@ -3,8 +3,9 @@
 # replayed by libglide2x.so and by the 64-bit glide2x.dll under wine64 (and
 # the 32-bit one under wine, where this machine runs 32-bit programs), in
 # one run: frames per second for each kernel level and thread count, with
-# the DLL's ratio to the Linux library. Each figure is a fresh process, the
-# best of --runs passes over every frame.
+# the DLL's ratio to the Linux library, then the processor time per frame
+# (ms, every thread's), which moves less with the machine's load. Each
+# figure is a fresh process, the best of --runs passes over every frame.
 #
 #   bench/replay/windows_side_by_side.sh [--runs=3] [--frames=300] [--scale=1]
 #                                        [--kernels="portable sse2 avx2 avx512"] [--threads="1 2"]
@@ -56,14 +57,20 @@ fi
 
 echo "frames/s, best of $runs runs over $frames frames at ${scale}x; $(nproc) processors"
 [ $have32 = yes ] || echo "(win32: no 32-bit program runs here, or build/win32 has no glide_replay.exe)"
-printf '%-9s %7s %10s %10s %7s %10s %7s\n' kernel threads native win64 ratio win32 ratio
+row() { printf '%-9s %7s %10s %10s %7s %10s %7s\n' "$@"; }
+row kernel threads native win64 ratio win32 ratio
+cpu=""
 for kernel in $kernels; do
   for t in $threads; do
-    n=$(native "$kernel" "$t")
-    w=$(windows $win64 /usr/lib/wine/wine64 "$win64prefix" "$kernel" "$t" || true)
-    w32=""
-    if [ $have32 = yes ]; then w32=$(windows $win32 wine "$win32prefix" "$kernel" "$t" || true); fi
-    printf '%-9s %7s %10s %10s %7s %10s %7s\n' "$kernel" "$t" "$n" "${w:--}" "$(ratio "$w" "$n")" \
-      "${w32:--}" "$(ratio "$w32" "$n")"
+    read -r n nc <<<"$(native "$kernel" "$t")"
+    read -r w wc <<<"$(windows $win64 /usr/lib/wine/wine64 "$win64prefix" "$kernel" "$t" || true)"
+    w32="" w32c=""
+    if [ $have32 = yes ]; then read -r w32 w32c <<<"$(windows $win32 wine "$win32prefix" "$kernel" "$t" || true)"; fi
+    row "$kernel" "$t" "$n" "${w:--}" "$(ratio "$w" "$n")" "${w32:--}" "$(ratio "$w32" "$n")"
+    cpu+=$(row "$kernel" "$t" "$nc" "${wc:--}" "$(ratio "$nc" "$wc")" "${w32c:--}" "$(ratio "$nc" "$w32c")")$'\n'
   done
 done
+echo
+echo "processor time per frame (ms, all threads; ratio: native / Windows)"
+row kernel threads native win64 ratio win32 ratio
+printf '%s' "$cpu"
