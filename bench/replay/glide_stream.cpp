@@ -1,60 +1,14 @@
-// Recording the plug-in's Glide calls, and replaying them through Glide.
+// Replaying recorded Glide calls through Glide, and keeping them in a file.
 #include "glide_stream.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <map>
 
 #include <glideutl.h>
-#include <velmo_glide.h>
-
-#include "plugin_host.h"
 
 namespace replay {
 namespace {
-
-Op opNamed(const char* name) {
-  static const std::map<std::string, Op> ops = {
-      {"grGlideInit", Op::glideInit},
-      {"grGlideShutdown", Op::glideShutdown},
-      {"grSstQueryHardware", Op::sstQueryHardware},
-      {"grSstSelect", Op::sstSelect},
-      {"grSstWinOpen", Op::sstWinOpen},
-      {"grBufferClear", Op::bufferClear},
-      {"grBufferSwap", Op::bufferSwap},
-      {"grColorCombine", Op::colorCombine},
-      {"grAlphaCombine", Op::alphaCombine},
-      {"grConstantColorValue", Op::constantColorValue},
-      {"grAlphaBlendFunction", Op::alphaBlendFunction},
-      {"grChromakeyMode", Op::chromakeyMode},
-      {"grChromakeyValue", Op::chromakeyValue},
-      {"grCullMode", Op::cullMode},
-      {"grDepthBufferMode", Op::depthBufferMode},
-      {"grDepthBufferFunction", Op::depthBufferFunction},
-      {"grDepthMask", Op::depthMask},
-      {"grDrawTriangle", Op::drawTriangle},
-      {"guDrawTriangleWithClip", Op::drawTriangleWithClip},
-      {"guTexAllocateMemory", Op::texAllocateMemory},
-      {"guTexDownloadMipMap", Op::texDownloadMipMap},
-      {"guTexSource", Op::texSource},
-      {"guTexCombineFunction", Op::texCombineFunction},
-      {"gu3dfGetInfo", Op::tdfGetInfo},
-      {"gu3dfLoad", Op::tdfLoad},
-  };
-  auto found = ops.find(name);
-  return found == ops.end() ? Op::other : found->second;
-}
-
-void FX_CALL receive(const VglCall* call, void* user) {
-  GlideCall copy{};
-  copy.op = opNamed(call->name);
-  copy.args.assign(call->args, call->args + call->argCount);
-  for (int i = 0; i < call->vertexCount; ++i) copy.vertices[i] = call->vertices[i];
-  if (call->text) {
-    const char* slash = std::strrchr(call->text, '/');
-    copy.file = slash ? slash + 1 : call->text;
-  }
-  static_cast<GlideStream*>(user)->calls.push_back(copy);
-}
 
 // The texture file last read, as gu3dfLoad left it, for the download after it.
 struct LoadedTexture {
@@ -63,29 +17,6 @@ struct LoadedTexture {
 };
 
 }  // namespace
-
-bool recordPluginStream(int frames, GlideStream* stream, std::string* why) {
-  hardening::PluginHost host;
-  if (!host.ready()) {
-    *why = host.why();
-    return false;
-  }
-  host.setCaption("7. Velmo Test Band - Glow In The Dark - Winamp");
-  stream->calls.clear();
-  stream->frameStarts.clear();
-  vglRecordBegin(receive, stream);
-  VisModule* module = host.module();
-  module->init(module);
-  for (int frame = 0; frame < frames; ++frame) {
-    stream->frameStarts.push_back(stream->calls.size());
-    host.fillSpectrum(frame);
-    module->render(module);
-  }
-  stream->framesEnd = stream->calls.size();
-  module->quit(module);
-  vglRecordEnd();
-  return true;
-}
 
 void replayThroughGlide(const GlideStream& stream, size_t first, size_t last,
                         const std::string& textureFolder) {
@@ -145,6 +76,73 @@ void replayThroughGlide(const GlideStream& stream, size_t first, size_t last,
       case Op::other: break;
     }
   }
+}
+
+namespace {
+
+// The file: "VGS1", then every call (its op, its arguments, its three
+// vertices as they lie in memory, its file name), then the frame starts and
+// the end. Written and read on x86, where every build lays GrVertex out
+// alike (floats only).
+constexpr char kMagic[4] = {'V', 'G', 'S', '1'};
+
+void put(std::FILE* f, uint64_t v) { std::fwrite(&v, sizeof v, 1, f); }
+
+bool get(std::FILE* f, uint64_t* v) { return std::fread(v, sizeof *v, 1, f) == 1; }
+
+}  // namespace
+
+bool saveStream(const GlideStream& stream, const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::fwrite(kMagic, 1, sizeof kMagic, f);
+  put(f, stream.calls.size());
+  for (const GlideCall& c : stream.calls) {
+    put(f, uint64_t(c.op));
+    put(f, c.args.size());
+    std::fwrite(c.args.data(), sizeof(double), c.args.size(), f);
+    std::fwrite(c.vertices, sizeof c.vertices, 1, f);
+    put(f, c.file.size());
+    std::fwrite(c.file.data(), 1, c.file.size(), f);
+  }
+  put(f, stream.frameStarts.size());
+  for (size_t start : stream.frameStarts) put(f, start);
+  put(f, stream.framesEnd);
+  return std::fclose(f) == 0;
+}
+
+bool loadStream(const std::string& path, GlideStream* stream) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char magic[sizeof kMagic];
+  uint64_t count = 0;
+  bool ok = std::fread(magic, 1, sizeof magic, f) == sizeof magic &&
+            std::memcmp(magic, kMagic, sizeof magic) == 0 && get(f, &count);
+  stream->calls.assign(ok ? size_t(count) : 0, GlideCall{});
+  for (GlideCall& c : stream->calls) {
+    uint64_t op = 0, args = 0, name = 0;
+    ok = ok && get(f, &op) && op <= uint64_t(Op::other) && get(f, &args) && args < 64;
+    if (!ok) break;
+    c.op = Op(op);
+    c.args.resize(size_t(args));
+    ok = std::fread(c.args.data(), sizeof(double), c.args.size(), f) == c.args.size() &&
+         std::fread(c.vertices, sizeof c.vertices, 1, f) == 1 && get(f, &name) && name < 4096;
+    if (!ok) break;
+    c.file.resize(size_t(name));
+    ok = std::fread(&c.file[0], 1, c.file.size(), f) == c.file.size();
+  }
+  ok = ok && get(f, &count) && count > 0 && count <= stream->calls.size();
+  stream->frameStarts.assign(ok ? size_t(count) : 0, 0);
+  for (size_t& start : stream->frameStarts) {
+    uint64_t v = 0;
+    ok = ok && get(f, &v) && v <= stream->calls.size();
+    start = size_t(v);
+  }
+  uint64_t end = 0;
+  ok = ok && get(f, &end) && end <= stream->calls.size();
+  stream->framesEnd = size_t(end);
+  std::fclose(f);
+  return ok;
 }
 
 }  // namespace replay

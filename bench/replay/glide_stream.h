@@ -65,4 +65,9 @@ bool recordPluginStream(int frames, GlideStream* stream, std::string* why);
 void replayThroughGlide(const GlideStream& stream, size_t first, size_t last,
                         const std::string& textureFolder);
 
+// Keeps a stream in a file, for replaying it in another build (a Windows
+// one under Wine). False when the file cannot be written or read whole.
+bool saveStream(const GlideStream& stream, const std::string& path);
+bool loadStream(const std::string& path, GlideStream* stream);
+
 }  // namespace replay

@@ -7,9 +7,12 @@
 // measurement runs in a fresh child process.
 //
 //   replay_bench [--frames=300] [--runs=3] [--scales=1,2,4] [--dump=DIR] [--ours]
+//                [--save=FILE]
 //
 // --ours measures our Glide alone (for trying settings such as
 // VELMO_GLIDE_TILE quickly).
+// --save keeps the recorded stream in FILE for glide_replay and measures
+// nothing.
 // --dump writes each renderer's last frame as a PPM image into DIR, to see
 // that both draw the same scene.
 #include <sys/resource.h>
@@ -41,6 +44,7 @@ struct Options {
   int runs = 3;
   std::vector<int> scales = {1, 2, 4};
   std::string dumpFolder;
+  std::string saveFile;
   bool oursOnly = false;
 };
 
@@ -69,6 +73,8 @@ Options parse(int argc, char** argv) {
       o.runs = std::atoi(v);
     else if (const char* v = value("--dump="))
       o.dumpFolder = v;
+    else if (const char* v = value("--save="))
+      o.saveFile = v;
     else if (arg == "--ours")
       o.oursOnly = true;
     else if (const char* v = value("--scales=")) {
@@ -79,7 +85,7 @@ Options parse(int argc, char** argv) {
         if (*p == ',') ++p;
       }
     } else {
-      std::fprintf(stderr, "usage: replay_bench [--frames=N] [--runs=N] [--scales=1,2,4] [--dump=DIR] [--ours]\n");
+      std::fprintf(stderr, "usage: replay_bench [--frames=N] [--runs=N] [--scales=1,2,4] [--dump=DIR] [--ours] [--save=FILE]\n");
       std::exit(2);
     }
   }
@@ -202,6 +208,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   grGlideShutdown();
+  if (!options.saveFile.empty()) {
+    if (replay::saveStream(stream, options.saveFile)) return 0;
+    std::fprintf(stderr, "cannot write %s\n", options.saveFile.c_str());
+    return 1;
+  }
   size_t triangles = 0;
   for (size_t i = stream.frameStarts.front(); i < stream.framesEnd; ++i)
     triangles += stream.calls[i].op == replay::Op::drawTriangle ||

@@ -17,6 +17,8 @@
  *   VELMO_GLIDE_DUMP_EVERY=<n>  only every n-th frame (default 1)
  *   VELMO_GLIDE_THREADS=<n>     as vglSetThreads(n)
  *   VELMO_GLIDE_WINDOW=0        Win32 only: no window of its own
+ *   VELMO_GLIDE_KERNEL=<level>  at most this pixel kernel: portable, sse2
+ *                               (simd128), avx2, avx512 (see glide/README.md)
  */
 #ifndef VELMO_GLIDE_H_
 #define VELMO_GLIDE_H_

@@ -64,12 +64,21 @@ static bool envFlag(const char* name) {
   return value && *value && std::strcmp(value, "0") != 0;
 }
 
+// VELMO_GLIDE_KERNEL: portable, sse2 (or simd128), avx2 or avx512; anything
+// else leaves the choice to the processor.
+static KernelLevel kernelLimitNamed(const char* name) {
+  if (!name) return KernelLevel::avx512;
+  if (std::strcmp(name, "portable") == 0) return KernelLevel::portable;
+  if (std::strcmp(name, "sse2") == 0 || std::strcmp(name, "simd128") == 0) return KernelLevel::vector128;
+  if (std::strcmp(name, "avx2") == 0) return KernelLevel::avx2;
+  return KernelLevel::avx512;
+}
+
 void readEnvironment(Settings& settings) {
   settings.noBoard = envFlag("VELMO_GLIDE_NO_BOARD");
   settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
   settings.referencePath = envFlag("VELMO_GLIDE_REFERENCE");
-  settings.noAvx2 = envFlag("VELMO_GLIDE_NO_AVX2");
-  settings.noAvx512 = envFlag("VELMO_GLIDE_NO_AVX512");
+  settings.kernelLimit = kernelLimitNamed(std::getenv("VELMO_GLIDE_KERNEL"));
   if (const char* threads = std::getenv("VELMO_GLIDE_THREADS")) {
     int count = std::atoi(threads);
     if (count >= 0 && count <= kMaxThreads) settings.threads = count;

@@ -40,17 +40,24 @@ inline bool operator!=(const RenderState& a, const RenderState& b) { return !(a 
 
 RenderState defaultRenderState();
 
+// The fast pixel kernels from slowest to fastest; a setting caps the choice
+// at one of them (the processor may cap it lower). The 128-bit level is SSE2
+// on x86 and WebAssembly SIMD in the web page.
+enum class KernelLevel { portable,
+                         vector128,
+                         avx2,
+                         avx512 };
+
 struct Settings {
   int scale = 1;
   bool dither = false;
   FxU32 textureMemory = 2u * 1024u * 1024u;
   bool noBoard = false;
-  bool strictAux = false;             // honour "no aux buffer" literally: no depth test
-  bool referencePath = false;         // always the reference pixel path (for tests)
-  bool noAvx2 = false;                // the portable fast path even where a vector kernel is present
-  bool noAvx512 = false;              // at most the AVX2 kernel even where AVX-512 is present
-  int threads = 0;                    // drawing threads; 0: one per processor
-  int tileWidth = 0, tileHeight = 0;  // screen tile in pixels; 0: our choice
+  bool strictAux = false;                         // honour "no aux buffer" literally: no depth test
+  bool referencePath = false;                     // always the reference pixel path (for tests)
+  KernelLevel kernelLimit = KernelLevel::avx512;  // the fastest kernel allowed
+  int threads = 0;                                // drawing threads; 0: one per processor
+  int tileWidth = 0, tileHeight = 0;              // screen tile in pixels; 0: our choice
 };
 
 constexpr int kMaxThreads = 64;

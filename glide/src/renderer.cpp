@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "float_state.h"
 #include "tile_bins.h"
 #include "triangle.h"
 #include "workers.h"
@@ -43,6 +44,7 @@ Renderer& renderer() {
 
 // A job of the worker pool: every thread takes tiles until none is left.
 void drawTiles(void* bins, int thread) {
+  const StandardFloatState floatState;
   Renderer& r = renderer();
   const TileBins& b = *static_cast<const TileBins*>(bins);
   const int count = b.activeTileCount();
@@ -133,6 +135,7 @@ void stopRenderer() {
 int drawingThreads() { return renderer().threads; }
 
 void drawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
+  const StandardFloatState floatState;
   Renderer& r = renderer();
   Context& ctx = context();
   if (!ctx.open || r.threads == 0) return;

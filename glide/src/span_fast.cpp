@@ -33,18 +33,20 @@ bool fastPathApplies(const DrawState& state) {
   return !state.dither;
 }
 
-#if defined(VELMO_GLIDE_AVX2)
-bool cpuHasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-#endif
-
-#if defined(VELMO_GLIDE_AVX512)
-bool cpuHasAvx512() {
-  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                          __builtin_cpu_supports("avx512vl");
-  return has;
+#if defined(VELMO_GLIDE_SSE2)
+// The fastest kernel the processor runs (and its system saves the registers
+// of: the compiler's check covers that). The check's table is filled by a
+// constructor that may not have run yet when a DLL's callers come first.
+KernelLevel processorLevel() {
+  static const KernelLevel level = [] {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl"))
+      return KernelLevel::avx512;
+    if (__builtin_cpu_supports("avx2")) return KernelLevel::avx2;
+    return __builtin_cpu_supports("sse2") ? KernelLevel::vector128 : KernelLevel::portable;
+  }();
+  return level;
 }
 #endif
 
@@ -92,15 +94,21 @@ int fastKernelVariant(const DrawState& state) {
 
 const Kernel* chooseFastKernel(const DrawState& state, const Settings& settings) {
   if (!fastPathApplies(state)) return nullptr;
-  if (settings.noAvx2) return &kPortableKernel;
-#if defined(VELMO_GLIDE_AVX512)
-  if (!settings.noAvx512 && cpuHasAvx512()) return avx512Kernel(fastKernelVariant(state));
-#endif
-#if defined(VELMO_GLIDE_AVX2)
-  if (cpuHasAvx2()) return avx2Kernel(fastKernelVariant(state));
-#endif
-#if defined(VELMO_GLIDE_SIMD128)
-  return simd128Kernel(fastKernelVariant(state));
+  const int variant = fastKernelVariant(state);
+#if defined(VELMO_GLIDE_SSE2)
+  const KernelLevel processor = processorLevel();
+  const KernelLevel level = settings.kernelLimit < processor ? settings.kernelLimit : processor;
+  switch (level) {
+    case KernelLevel::avx512: return avx512Kernel(variant);
+    case KernelLevel::avx2: return avx2Kernel(variant);
+    case KernelLevel::vector128: return sse2Kernel(variant);
+    case KernelLevel::portable: break;
+  }
+#elif defined(VELMO_GLIDE_SIMD128)
+  if (settings.kernelLimit != KernelLevel::portable) return simd128Kernel(variant);
+#else
+  (void)variant;
+  (void)settings;
 #endif
   return &kPortableKernel;
 }

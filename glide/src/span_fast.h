@@ -1,8 +1,8 @@
 // The fast pixel path: the render state the plug-in draws with (texel scaled
 // by iterated alpha, additive blending, chroma key, W-buffer), bilinear and
-// without LOD bias, in a portable version and vector kernels for AVX2 and
-// AVX-512 chosen at run time, or for WebAssembly SIMD in the web build. All
-// give exactly the reference path's pixels.
+// without LOD bias, in a portable version and vector kernels for SSE2, AVX2
+// and AVX-512 chosen at run time, or for WebAssembly SIMD in the web build.
+// All give exactly the reference path's pixels.
 #pragma once
 
 #include "triangle.h"
@@ -32,6 +32,9 @@ static_assert(kEqual == _CMP_EQ_OQ && kNotLess == _CMP_NLT_UQ && kNotGreaterOrEq
 #endif
 
 extern const Kernel kPortableKernel;
+#if defined(VELMO_GLIDE_SSE2)
+const Kernel* sse2Kernel(int variant);
+#endif
 #if defined(VELMO_GLIDE_AVX2)
 const Kernel* avx2Kernel(int variant);
 #endif

@@ -1,7 +1,8 @@
 // The plug-in DLL on our glide2x.dll draws the same whole frames as the
 // native build: each scene of tests/scene runs here with the same input and
 // its last frame is compared with the same reference image, within the same
-// tolerance.
+// tolerance. Then its frames from each fast kernel are compared with the
+// reference pixel path's.
 #include <windows.h>
 #include <zlib.h>
 
@@ -131,7 +132,16 @@ std::string preparePlugin(const char* scene, bool everyOptionOff) {
   return ok ? dll : std::string();
 }
 
-bool renderScene(const char* scene, SceneInput input, int frames, bool everyOptionOff, Image* out) {
+// A hash of a frame's pixels (FNV-1a).
+unsigned long long hashPixels(const std::vector<unsigned>& pixels) {
+  unsigned long long hash = 1469598103934665603ull;
+  for (unsigned p : pixels) hash = (hash ^ p) * 1099511628211ull;
+  return hash;
+}
+
+// The last frame in `out`; with `hashes`, a hash of every frame as well.
+bool renderScene(const char* scene, SceneInput input, int frames, bool everyOptionOff, Image* out,
+                 std::vector<unsigned long long>* hashes = nullptr) {
   const std::string dll = preparePlugin(scene, everyOptionOff);
   if (dll.empty()) return false;
   HMODULE library = LoadLibraryA(dll.c_str());
@@ -155,6 +165,13 @@ bool renderScene(const char* scene, SceneInput input, int frames, bool everyOpti
     fillSceneSpectrum(module->spectrumData, input, f);
     module->render(module);
     pumpMessages();
+    if (hashes) {
+      int width = 0, height = 0;
+      vglGetFrameSize(&width, &height);
+      out->pixels.assign((size_t)width * height, 0);
+      if (width > 0 && vglReadFrame(GR_BUFFER_FRONTBUFFER, out->pixels.data(), width))
+        hashes->push_back(hashPixels(out->pixels));
+    }
   }
   int width = 0, height = 0;
   vglGetFrameSize(&width, &height);
@@ -201,6 +218,33 @@ void compareScene(const char* scene, SceneInput input, int frames, bool everyOpt
   CHECK(mean <= kMaxMeanDifference);
 }
 
+// The plug-in's frames from every fast kernel (each forced by its setting,
+// capped at what the processor runs) on one and two threads are those of
+// the reference pixel path, to the bit.
+void compareKernels() {
+  const int frames = 30;
+  _putenv_s("VELMO_GLIDE_REFERENCE", "1");
+  _putenv_s("VELMO_GLIDE_THREADS", "1");
+  Image frame;
+  std::vector<unsigned long long> reference;
+  CHECK(renderScene("kernel_reference", SceneInput::sweep, frames, false, &frame, &reference));
+  CHECK_EQ(reference.size(), (size_t)frames);
+  _putenv_s("VELMO_GLIDE_REFERENCE", "");
+  for (const char* kernel : {"portable", "sse2", "avx2", "avx512"}) {
+    for (const char* threads : {"1", "2"}) {
+      _putenv_s("VELMO_GLIDE_KERNEL", kernel);
+      _putenv_s("VELMO_GLIDE_THREADS", threads);
+      std::vector<unsigned long long> hashes;
+      const std::string scene = std::string("kernel_") + kernel + "_" + threads;
+      CHECK(renderScene(scene.c_str(), SceneInput::sweep, frames, false, &frame, &hashes));
+      if (hashes != reference) std::printf("%s kernel, %s thread(s): frames differ\n", kernel, threads);
+      CHECK(hashes == reference);
+    }
+  }
+  _putenv_s("VELMO_GLIDE_KERNEL", "");
+  _putenv_s("VELMO_GLIDE_THREADS", "");
+}
+
 }  // namespace
 
 int main() {
@@ -214,5 +258,6 @@ int main() {
   compareScene("flat", SceneInput::flat, 60, false);
   compareScene("sweep", SceneInput::sweep, 300, false);
   compareScene("options_off", SceneInput::sweep, 300, true);
+  compareKernels();
   return check::finish();
 }
