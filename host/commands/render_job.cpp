@@ -160,6 +160,10 @@ RenderEnd renderTrack(const RenderJob& job, ProgressBar* bar, std::string* messa
   bar->partLength(timing.seconds);
 
   RenderRun run(job, source.get(), timing, &output);
+  // A video's note is known before its file is made, so a second signal
+  // while it is being opened says what stays too; a folder's names the
+  // folder that opening makes.
+  if (output.kind() != OutputKind::PngFolder) setSecondInterruptNote(output.secondSignalNote());
   if (!run.open(message)) return stopAsked(job) ? RenderEnd::Interrupted : RenderEnd::Failed;
   setSecondInterruptNote(output.secondSignalNote());
   if (!run.start(message)) {
