@@ -1,0 +1,23 @@
+// Where the picture goes in a window or on a screen: the frame's shape kept,
+// black bars around it, and the scale a frame is drawn at to fill it.
+#pragma once
+
+namespace glide {
+
+struct PictureRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The largest rectangle of the frame's shape centred in an area (an empty
+// one for an empty area or frame).
+PictureRect fitPicture(int frameWidth, int frameHeight, int areaWidth, int areaHeight);
+
+// A window's picture size: the frame's, made smaller with its shape kept
+// until it fits the area (never larger than the frame).
+PictureRect shrinkToFit(int frameWidth, int frameHeight, int areaWidth, int areaHeight);
+
+// The smallest scale, 1 to maxScale, whose frame (width × height times the
+// scale) covers every pixel of the picture fitted into the area.
+int scaleToCover(int width, int height, int areaWidth, int areaHeight, int maxScale);
+
+}  // namespace glide
