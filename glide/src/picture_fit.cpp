@@ -1,6 +1,7 @@
 // Fitting the picture into a window or a screen, aspect kept.
 #include "picture_fit.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace glide {
@@ -35,6 +36,30 @@ int scaleToCover(int width, int height, int areaWidth, int areaHeight, int maxSc
   for (int scale = 1; scale < maxScale; ++scale)
     if (width * scale >= shown.width && height * scale >= shown.height) return scale;
   return maxScale;
+}
+
+int halvingsFor(int frameWidth, int frameHeight, const PictureRect& shown, int maxHalvings) {
+  int halvings = 0;
+  while (halvings < maxHalvings && shown.width > 0 && shown.height > 0 &&
+         2 * (frameWidth >> halvings) >= 3 * shown.width && 2 * (frameHeight >> halvings) >= 3 * shown.height)
+    ++halvings;
+  return halvings;
+}
+
+void halvePicture(const FxU32* from, int width, int height, FxU32* to) {
+  const int outWidth = width / 2, outHeight = height / 2;
+  for (int y = 0; y < outHeight; ++y) {
+    const FxU32* top = from + std::size_t(2 * y) * std::size_t(width);
+    const FxU32* bottom = top + width;
+    FxU32* out = to + std::size_t(y) * std::size_t(outWidth);
+    for (int x = 0; x < outWidth; ++x) {
+      const FxU32 a = top[2 * x], b = top[2 * x + 1], c = bottom[2 * x], d = bottom[2 * x + 1];
+      // Red and blue side by side, ten bits each, then green: exact sums.
+      const FxU32 redBlue = (a & 0xFF00FFu) + (b & 0xFF00FFu) + (c & 0xFF00FFu) + (d & 0xFF00FFu) + 0x20002u;
+      const FxU32 green = (a & 0xFF00u) + (b & 0xFF00u) + (c & 0xFF00u) + (d & 0xFF00u) + 0x200u;
+      out[x] = ((redBlue >> 2) & 0xFF00FFu) | ((green >> 2) & 0xFF00u);
+    }
+  }
 }
 
 }  // namespace glide

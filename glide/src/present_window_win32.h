@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
 #include "glide.h"
 #include "picture_fit.h"
 
@@ -16,10 +18,16 @@ struct PictureWindow {
   HWND keyTarget = nullptr;
   bool fullScreen = false;
   WINDOWPLACEMENT placement{};  // where the window was before full screen
-  BITMAPINFO frameInfo{};
-  const FxU32* pixels = nullptr;  // the last frame shown, for repainting
   int frameWidth = 0, frameHeight = 0;
   PictureRect shown;  // the frame's place in the client area
+  // A frame much larger than shown is halved first (the scale 2 to 4 frames
+  // in a smaller window), into buffers sized when the window opens.
+  int halvings = 0;
+  std::vector<FxU32> halved[2];
+  // What is stretched into shown: the last frame, maybe halved; kept for
+  // repainting.
+  const FxU32* source = nullptr;
+  BITMAPINFO sourceInfo{};
   DWORD lastSwapTicks = 0;
 };
 

@@ -79,7 +79,7 @@ LRESULT CALLBACK pictureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
       // With its owner (the plug-in's popup on Escape), or by closeByUser.
       if (window == p.window) {
         p.window = nullptr;
-        p.pixels = nullptr;
+        p.source = nullptr;
       }
       return 0;
   }

@@ -12,9 +12,10 @@ using glide::Settings;
 
 TEST(IniSettings, EveryKeyInAnyCaseWithSpacesAndComments) {
   Settings s;
-  applyIniSettings("; defaults\r\n[GLIDE2X]\r\n  scale = 3 ; sharper\r\nFullScreen=yes\r\n"
-                   "THREADS=2\r\ndither=On\r\nWindow=off # none\r\n",
-                   s);
+  applyIniSettings(
+      "; defaults\r\n[GLIDE2X]\r\n  scale = 3 ; sharper\r\nFullScreen=yes\r\n"
+      "THREADS=2\r\ndither=On\r\nWindow=off # none\r\n",
+      s);
   EXPECT_EQ(s.scale, 3);
   EXPECT_FALSE(s.autoScale);
   EXPECT_TRUE(s.fullScreen);
@@ -84,6 +85,28 @@ TEST(PictureFit, AutoScaleIsTheSmallestFrameCoveringThePicture) {
   EXPECT_EQ(glide::scaleToCover(640, 480, 1920, 1080, 4), 3);  // 1440 x 1080 shown
   EXPECT_EQ(glide::scaleToCover(640, 480, 1280, 1024, 4), 2);  // 1280 x 960 shown
   EXPECT_EQ(glide::scaleToCover(640, 480, 7680, 4320, 4), 4);  // 8K: at most 4
+}
+
+TEST(PictureFit, HalvedWhileOneAndAHalfTimesAsLargeBothWaysUpToTheBuffersThereAre) {
+  EXPECT_EQ(glide::halvingsFor(2560, 1920, {0, 0, 1440, 1080}, 2), 1);  // 4x full screen: 1.78 times
+  EXPECT_EQ(glide::halvingsFor(1280, 960, {0, 0, 1440, 1080}, 2), 0);   // 2x: shown larger
+  EXPECT_EQ(glide::halvingsFor(2560, 1920, {0, 0, 853, 640}, 2), 2);    // 1280 / 853 = 1.5006
+  EXPECT_EQ(glide::halvingsFor(2560, 1920, {0, 0, 854, 640}, 2), 1);
+  EXPECT_EQ(glide::halvingsFor(2560, 1920, {0, 0, 320, 240}, 2), 2);
+  EXPECT_EQ(glide::halvingsFor(2560, 1920, {0, 0, 320, 240}, 1), 1);
+  EXPECT_EQ(glide::halvingsFor(1280, 960, {0, 0, 854, 200}, 2), 0);  // tall enough, not wide
+}
+
+TEST(PictureFit, HalvingAveragesEachChannelRoundedAndDropsAnOddColumn) {
+  // 5 x 2: two blocks and a column left out.
+  const FxU32 from[10] = {0x000000, 0xFF0001, 0x102030, 0x102030, 0xABCDEF,
+                          0x00FF00, 0xFFFF02, 0x102030, 0x112233, 0xABCDEF};
+  FxU32 to[2] = {};
+  glide::halvePicture(from, 5, 2, to);
+  // red (0+255+0+255)/4 = 127.5 -> 128; green 2*255/4 = 127.5 -> 128; blue 3/4 -> 1
+  EXPECT_EQ(to[0], 0x808001u);
+  // red (16*3+17)/4 = 16.25 -> 16; green (32*3+34)/4 = 32.5 -> 33; blue (48*3+51)/4 = 48.75 -> 49
+  EXPECT_EQ(to[1], 0x102131u);
 }
 
 }  // namespace
