@@ -47,6 +47,36 @@ RECT windowedRect(HWND nearby, int width, int height) {
   return RECT{x, y, x + w, y + h};
 }
 
+LONGLONG counter() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+// The board shows a frame after swapInterval retraces of a 75 Hz display:
+// at most one frame a period, on a steady beat. Timed by the performance
+// counter (GetTickCount moves in steps of up to 16 ms under Wine, which let
+// frames through early), waited out in whole milliseconds, which
+// timeBeginPeriod(1) makes Sleep keep.
+void pace(int swapInterval) {
+  auto& p = pictureWindow();
+  if (swapInterval <= 0) {
+    p.due = 0;
+    return;
+  }
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  const LONGLONG period = frequency.QuadPart * swapInterval / 75;
+  LONGLONG now = counter();
+  if (p.due != 0 && now < p.due) {
+    Sleep(DWORD((p.due - now) * 1000 / frequency.QuadPart));
+    now = counter();
+  }
+  // On the beat: the next one period after this one's; late by a period or
+  // more: one period from now.
+  p.due = (p.due != 0 && now < p.due + period) ? p.due + period : now + period;
+}
+
 void pumpMessages(HWND window) {
   MSG msg;
   while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
@@ -189,7 +219,7 @@ void openOwnWindow(int width, int height, FxU32 owner) {
   // The keyboard stays where it is; a click on the picture gives it the keys,
   // which it hands on.
   ShowWindow(p.window, SW_SHOWNOACTIVATE);
-  p.lastSwapTicks = GetTickCount();
+  p.timerPeriodSet = timeBeginPeriod(1) == TIMERR_NOERROR;
 }
 
 bool ownWindowOpen() { return pictureWindow().window != nullptr; }
@@ -213,18 +243,13 @@ void showInOwnWindow(const FxU32* pixels, int width, int height, int swapInterva
     ReleaseDC(p.window, dc);
   }
   pumpMessages(p.window);
-  // The board shows the frame after swapInterval retraces of a 75 Hz display.
-  if (swapInterval > 0) {
-    DWORD due = DWORD(swapInterval) * 1000u / 75u;
-    DWORD elapsed = GetTickCount() - p.lastSwapTicks;
-    if (elapsed < due) Sleep(due - elapsed);
-  }
-  p.lastSwapTicks = GetTickCount();
+  pace(swapInterval);
 }
 
 void closeOwnWindow() {
   auto& p = pictureWindow();
   if (p.window) DestroyWindow(p.window);  // its WM_DESTROY forgets it
+  if (p.timerPeriodSet) timeEndPeriod(1);
   p = PictureWindow{};
   UnregisterClassA(kClassName, dllInstance());
 }

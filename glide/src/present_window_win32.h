@@ -3,6 +3,7 @@
 // handles what the user does to it (window_input_win32.cpp).
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <vector>
 
@@ -28,7 +29,8 @@ struct PictureWindow {
   // repainting.
   const FxU32* source = nullptr;
   BITMAPINFO sourceInfo{};
-  DWORD lastSwapTicks = 0;
+  bool timerPeriodSet = false;  // timeBeginPeriod(1) while the window is open
+  LONGLONG due = 0;             // performance-counter time the next frame may be shown; 0: now
 };
 
 PictureWindow& pictureWindow();
