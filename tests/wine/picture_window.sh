@@ -1,14 +1,14 @@
 #!/bin/sh
 # picture_window.sh WINE HOST: our test host runs the plug-in on glide2x.dll
 # with its picture window, and a user's keyboard and mouse (xdotool) act on
-# that window after clicking it, as a user does:
-#  - F reaches the plug-in: its frames differ from a run where Q was typed,
-#    only where the platform is (the top rows, drawn alike, show the two runs
-#    are otherwise the same); Q goes on to the host's window;
-#  - Escape ends the display and the host ends by itself, with status 0;
-#    so does Alt+F4;
-#  - Alt+Enter and a double-click put the window over the whole screen and
-#    back; a resized window shows the picture as large as fits, 4:3.
+# that window after clicking it, as a user does. Two runs:
+#  - Q goes on to the host's window; Alt+Enter puts the window over the whole
+#    screen and back; an 800x400 window shows the picture at 533x400 (4:3);
+#    Alt+F4 ends the display and the host ends by itself, with status 0;
+#  - F reaches the plug-in; a double-click switches full screen and back;
+#    Escape ends the display as Alt+F4 did.
+# The last frame both runs kept differs where the platform is, after F, and
+# not in its top rows, which show that the runs are otherwise alike.
 set -u
 xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "no usable display ($DISPLAY)"; exit 75; }
 wine=$1
