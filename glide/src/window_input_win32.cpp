@@ -24,30 +24,35 @@ void closeByUser(HWND window) {
   if (!forwardKey(WM_KEYDOWN, VK_ESCAPE, escape)) DestroyWindow(window);
 }
 
-}  // namespace
-
-LRESULT CALLBACK pictureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto& p = pictureWindow();
+// A key, handed on or acted on here; false for DefWindowProc to have it.
+bool keyHandled(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SYSKEYDOWN:
       if (wParam == VK_RETURN) {  // Alt+Enter, not its auto-repeat
-        if (!(lParam & (LPARAM(1) << 30))) setFullScreen(!p.fullScreen);
-        return 0;
+        if (!(lParam & (LPARAM(1) << 30))) setFullScreen(!pictureWindow().fullScreen);
+        return true;
       }
-      if (wParam == VK_F4) break;  // Alt+F4: WM_CLOSE, below
-      if (forwardKey(message, wParam, lParam)) return 0;
-      break;
+      if (wParam == VK_F4) return false;  // Alt+F4: WM_CLOSE
+      return forwardKey(message, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP:
-      if (forwardKey(message, wParam, lParam)) return 0;
-      break;
+      return forwardKey(message, wParam, lParam);
     case WM_CHAR:
     case WM_SYSCHAR:
     case WM_DEADCHAR:
     case WM_SYSDEADCHAR:
-      if (p.keyTarget) return 0;  // made again from the forwarded keys
-      break;
+      return pictureWindow().keyTarget != nullptr;  // made again from the forwarded keys
+  }
+  return false;
+}
+
+}  // namespace
+
+LRESULT CALLBACK pictureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& p = pictureWindow();
+  if (message >= WM_KEYFIRST && message <= WM_KEYLAST && keyHandled(message, wParam, lParam)) return 0;
+  switch (message) {
     case WM_LBUTTONDBLCLK:
       setFullScreen(!p.fullScreen);
       return 0;
