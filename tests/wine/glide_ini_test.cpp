@@ -99,6 +99,13 @@ int main() {
   CHECK(coversScreen(all));
   CHECK_EQ(all.clearedPixel, 0x000400u);  // 7,7,7 in RGB565 is 0,1,0: green keeps 6 bits
   CHECK(openWith("[glide2x]\nWindow=off\n").window == nullptr);
+  // A 2560x1920 frame: its window still fits the work area.
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  Opened big = openWith("[glide2x]\nScale=4\n");
+  CHECK_EQ(big.width, 2560);
+  CHECK(big.window != nullptr && big.windowRect.left >= work.left && big.windowRect.top >= work.top &&
+        big.windowRect.right <= work.right && big.windowRect.bottom <= work.bottom);
 
   // Scale=auto full screen: the smallest scale whose frame covers the 4:3
   // picture on this screen (its width, or its height times 4/3), up to 4.
