@@ -45,7 +45,7 @@ endfunction()
 # Fails unless every DLL of PE_IMPORT_DLLS is a Windows system DLL (the C
 # runtime is linked in, so its own DLLs would be a mistake) or one of ARGN.
 function(pe_require_system_imports dll)
-  set(allowed kernel32.dll user32.dll gdi32.dll msvcrt.dll advapi32.dll ${ARGN})
+  set(allowed kernel32.dll user32.dll gdi32.dll msvcrt.dll advapi32.dll winmm.dll ${ARGN})
   foreach(import_dll IN LISTS PE_IMPORT_DLLS)
     if(NOT import_dll IN_LIST allowed)
       message(FATAL_ERROR "${dll} imports ${import_dll}, which is neither a Windows system DLL nor one of: ${ARGN}")

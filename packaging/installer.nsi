@@ -72,6 +72,13 @@ Replace it with Velmo's software Glide? (No: the plug-in draws through the one t
     StrCpy $0 "replaced"
   ${EndIf}
   File "${STAGE}/glide2x.dll"
+  ; Its settings: a glide2x.ini there already is the user's, and stays.
+  StrCpy $2 "kept"
+  ${IfNot} ${FileExists} "$INSTDIR\glide2x.ini"
+    File "${STAGE}/glide2x.ini"
+    StrCpy $2 "ours"
+  ${EndIf}
+  WriteRegStr HKLM "${VELMO_KEY}" "VelmoGlideIni" "$2"
   glide_done:
 
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -104,6 +111,10 @@ Section Uninstall
   ${EndIf}
   ${If} $0 == "replaced"
     Rename "$INSTDIR\glide2x.dll.before-velmo" "$INSTDIR\glide2x.dll"
+  ${EndIf}
+  ReadRegStr $1 HKLM "${VELMO_KEY}" "VelmoGlideIni"
+  ${If} $1 == "ours"
+    Delete "$INSTDIR\glide2x.ini"
   ${EndIf}
   Delete "$INSTDIR\Velmo-README.txt"
   Delete "$INSTDIR\Velmo-LICENSE.txt"

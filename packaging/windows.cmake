@@ -1,5 +1,6 @@
 # The zip for Winamp and compatible players, laid out as a player's folder:
-# our glide2x.dll beside the program, where Windows finds a plug-in's DLLs;
+# our glide2x.dll beside the program, where Windows finds a plug-in's DLLs,
+# with its settings file glide2x.ini;
 # the plug-in and its textures (resources/textures) in Plugins; a readme,
 # the licence and the notices, under names of our own: the player's folder
 # may hold a README.txt or LICENSE.txt of its own. The installer lays out the same files.
@@ -19,6 +20,9 @@ configure_file(windows_readme.txt.in Velmo-README.txt @ONLY NEWLINE_STYLE CRLF)
 # statically (windows_notices.txt.in, from the toolchain's copyright files).
 configure_file(${CMAKE_SOURCE_DIR}/LICENSE Velmo-LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 configure_file(windows_notices.txt.in Velmo-NOTICES.txt @ONLY NEWLINE_STYLE CRLF)
+# Our Glide's settings, each at its default, beside it.
+configure_file(glide2x.ini glide2x.ini @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/glide2x.ini DESTINATION .)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/Velmo-README.txt ${CMAKE_CURRENT_BINARY_DIR}/Velmo-LICENSE.txt
               ${CMAKE_CURRENT_BINARY_DIR}/Velmo-NOTICES.txt DESTINATION .)
 

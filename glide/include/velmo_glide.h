@@ -8,15 +8,17 @@
  * Settings that shape the frame buffer (scale) take effect at the next
  * grSstWinOpen; the others at once.
  *
- * Environment variables read by grGlideInit:
+ * Environment variables read by grGlideInit, after glide2x.ini beside the
+ * Windows DLL (see glide/README.md), which they override:
  *   VELMO_GLIDE_NO_BOARD=1      grSstQueryHardware reports no board
  *   VELMO_GLIDE_TEXMEM=<bytes>  texture memory per unit (default 2 MB)
- *   VELMO_GLIDE_SCALE=<1..4>    as vglSetScale
- *   VELMO_GLIDE_DITHER=1        as vglSetDither(1)
+ *   VELMO_GLIDE_SCALE=<1..4>    as vglSetScale; auto: chosen at grSstWinOpen
+ *   VELMO_GLIDE_DITHER=1        as vglSetDither(1); 0 turns it off
  *   VELMO_GLIDE_DUMP_DIR=<dir>  write frames as BMP files into <dir>
  *   VELMO_GLIDE_DUMP_EVERY=<n>  only every n-th frame (default 1)
  *   VELMO_GLIDE_THREADS=<n>     as vglSetThreads(n)
  *   VELMO_GLIDE_WINDOW=0        Win32 only: no window of its own
+ *   VELMO_GLIDE_FULLSCREEN=1    Win32 only: the window opens full screen
  *   VELMO_GLIDE_KERNEL=<level>  at most this pixel kernel: portable, sse2
  *                               (simd128), avx2, avx512 (see glide/README.md)
  */

@@ -105,7 +105,10 @@ FX_ENTRY void FX_CALL vglSetPresenter(VglPresentFn fn, void* user) {
 }
 
 FX_ENTRY void FX_CALL vglSetScale(int factor) {
-  if (factor >= 1 && factor <= glide::kMaxScale) context().settings.scale = factor;
+  if (factor >= 1 && factor <= glide::kMaxScale) {
+    context().settings.scale = factor;
+    context().settings.autoScale = false;
+  }
 }
 
 FX_ENTRY int FX_CALL vglGetScale(void) { return context().settings.scale; }

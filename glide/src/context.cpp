@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ini_settings.h"
+
 namespace glide {
 
 RenderState defaultRenderState() {
@@ -75,6 +77,7 @@ static KernelLevel kernelLimitNamed(const char* name) {
 }
 
 void readEnvironment(Settings& settings) {
+  applyIniSettings(iniFileText(), settings);
   settings.noBoard = envFlag("VELMO_GLIDE_NO_BOARD");
   settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
   settings.referencePath = envFlag("VELMO_GLIDE_REFERENCE");
@@ -94,11 +97,18 @@ void readEnvironment(Settings& settings) {
       settings.tileHeight = int(height);
     }
   }
-  if (envFlag("VELMO_GLIDE_DITHER")) settings.dither = true;
+  if (std::getenv("VELMO_GLIDE_DITHER")) settings.dither = envFlag("VELMO_GLIDE_DITHER");
   if (const char* scale = std::getenv("VELMO_GLIDE_SCALE")) {
     int factor = std::atoi(scale);
-    if (factor >= 1 && factor <= kMaxScale) settings.scale = factor;
+    if (std::strcmp(scale, "auto") == 0) {
+      settings.autoScale = true;
+    } else if (factor >= 1 && factor <= kMaxScale) {
+      settings.scale = factor;
+      settings.autoScale = false;
+    }
   }
+  if (const char* window = std::getenv("VELMO_GLIDE_WINDOW")) settings.window = std::strcmp(window, "0") != 0;
+  if (const char* full = std::getenv("VELMO_GLIDE_FULLSCREEN")) settings.fullScreen = std::strcmp(full, "0") != 0;
   if (const char* mem = std::getenv("VELMO_GLIDE_TEXMEM")) {
     char* end = nullptr;
     unsigned long long bytes = std::strtoull(mem, &end, 10);

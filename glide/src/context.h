@@ -50,6 +50,9 @@ enum class KernelLevel { portable,
 
 struct Settings {
   int scale = 1;
+  bool autoScale = false;   // scale chosen at grSstWinOpen from the size the picture opens at
+  bool window = true;       // Windows: show the picture in the library's own window
+  bool fullScreen = false;  // ... and open that window full screen
   bool dither = false;
   FxU32 textureMemory = 2u * 1024u * 1024u;
   bool noBoard = false;
@@ -107,7 +110,8 @@ inline bool drawingEnabled() { return context().open; }
 // A GrColor_t in the window's colour format as 0xAARRGGBB.
 FxU32 toArgb(GrColor_t value);
 
-// Reads the environment settings once per grGlideInit.
+// Reads glide2x.ini, then the environment, which overrides it, once per
+// grGlideInit.
 void readEnvironment(Settings& settings);
 
 }  // namespace glide

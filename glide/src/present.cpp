@@ -19,7 +19,7 @@ DumpSettings dump;
 
 }  // namespace
 
-void openPresenters(int width, int height) {
+void openPresenters(int width, int height, FxU32 owner) {
   const char* folder = std::getenv("VELMO_GLIDE_DUMP_DIR");
   dump.folder = folder ? folder : "";
   dump.every = 1;
@@ -28,7 +28,7 @@ void openPresenters(int width, int height) {
     if (n > 0) dump.every = n;
   }
   dump.frame = 0;
-  openOwnWindow(width, height);
+  openOwnWindow(width, height, owner);
 }
 
 void closePresenters() { closeOwnWindow(); }

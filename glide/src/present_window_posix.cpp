@@ -4,9 +4,10 @@
 
 namespace glide {
 
-void openOwnWindow(int, int) {}
+void openOwnWindow(int, int, FxU32) {}
 void showInOwnWindow(const FxU32*, int, int, int) {}
 void closeOwnWindow() {}
 bool ownWindowOpen() { return false; }
+int autoScale(int, int, FxU32) { return 1; }
 
 }  // namespace glide

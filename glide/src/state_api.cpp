@@ -114,6 +114,8 @@ FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution
   if (nColBuffers < 1 || nColBuffers > 3 || nAuxBuffers < 0 || nAuxBuffers > 1) return FXFALSE;
   if (ctx.open) closeWindow();
 
+  // Scale=auto: chosen anew each time from where the picture opens.
+  if (ctx.settings.autoScale) ctx.settings.scale = glide::autoScale(width, height, hWnd);
   int scale = ctx.settings.scale;
   ctx.width = width * scale;
   ctx.height = height * scale;
@@ -132,7 +134,7 @@ FX_ENTRY FxBool FX_CALL grSstWinOpen(FxU32 hWnd, GrScreenResolution_t resolution
   ctx.frameCount = 0;
   ctx.open = true;
   glide::startRenderer(ctx);
-  glide::openPresenters(ctx.width, ctx.height);
+  glide::openPresenters(ctx.width, ctx.height, hWnd);
   return FXTRUE;
 }
 

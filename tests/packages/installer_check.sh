@@ -4,7 +4,8 @@
 # files out as the zip does, registers its uninstaller, and the plug-in draws
 # from there; the uninstaller leaves the folder as it was. With another
 # glide2x.dll there already, a silent install keeps it, and so does the
-# uninstaller; so do both the player's own README.txt and LICENSE.txt.
+# uninstaller; so do both the player's own README.txt and LICENSE.txt, and
+# a glide2x.ini of the user's.
 #   installer_check.sh BUILD_DIR WINE_LOADER
 set -eu
 # shellcheck source=make_package.sh
@@ -45,6 +46,7 @@ install_silently
   diff "$work/zip-files" - || fail "the installer laid the files out otherwise than the zip"
 "$wine" reg query "$key" /v UninstallString >"$work/reg.log" 2>&1 && grep -q "vis_velmo_uninstall.exe" "$work/reg.log" ||
   { cat "$work/reg.log"; fail "the uninstaller is not in Programs and Features"; }
+cmp -s "$player/glide2x.ini" "$work"/unpacked/*/glide2x.ini || fail "the installer did not put our glide2x.ini in"
 draw_30_frames "$player" "$wine"
 rm -f "$player/Plugins/plugin.ini"  # the plug-in's own settings, not the installer's
 uninstall_silently
@@ -57,5 +59,14 @@ install_silently
 [ "$(cat "$player/glide2x.dll")" = "another Glide 2" ] || fail "a silent install replaced the Glide that was there"
 [ -f "$player/Plugins/vis_velmo.dll" ] || fail "the installer kept the Glide but left out the plug-in"
 uninstall_silently
+
+# Into one where the user's own glide2x.ini is: our Glide goes in, the file stays.
+rm -f "$player/glide2x.dll" "$player/README.txt" "$player/LICENSE.txt"
+echo "[glide2x]" >"$player/glide2x.ini"
+listing >"$work/before"
+install_silently
+[ "$(cat "$player/glide2x.ini")" = "[glide2x]" ] || fail "the installer replaced the user's glide2x.ini"
+[ -f "$player/glide2x.dll" ] || fail "the installer left out our Glide"
+uninstall_silently
 echo "$(basename "$installer"), $(wc -c <"$installer") bytes: silent install as the zip, 30 frames," \
-     "uninstall to the folder as it was, with and without another Glide: ok"
+     "uninstall to the folder as it was, with and without another Glide, and with the user's glide2x.ini: ok"

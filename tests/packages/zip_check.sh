@@ -11,8 +11,11 @@ unzip -q "$package" -d "$work/unpacked"
 unpacked=$(echo "$work"/unpacked/*)  # the zip's one folder
 (cd "$unpacked" && find . -type f | sort) >"$work/files"
 printf './%s\n' Plugins/Light.3df Plugins/Velmo1.3df Plugins/VelmoFont.3df Plugins/VelmoLogo.3df \
-  Plugins/vis_velmo.dll Velmo-LICENSE.txt Velmo-NOTICES.txt Velmo-README.txt glide2x.dll | sort | diff - "$work/files" ||
+  Plugins/vis_velmo.dll Velmo-LICENSE.txt Velmo-NOTICES.txt Velmo-README.txt glide2x.dll glide2x.ini | sort | diff - "$work/files" ||
   fail "the zip holds other files"
+# Our Glide's settings as shipped are its defaults: every setting a comment.
+[ "$(grep -v '^;' "$unpacked/glide2x.ini" | tr -d '\r' | grep -v '^$')" = "[glide2x]" ] ||
+  fail "glide2x.ini sets something: it should only name its section"
 
 player=$work/Player
 mkdir "$player"

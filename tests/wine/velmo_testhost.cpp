@@ -7,7 +7,8 @@
 // its layout; opens a main window captioned "1. Artist - Title - Winamp"
 // that answers the play-position query (WM_USER, lParam 105); then either
 // shows the settings dialog (--config) or runs init, N renders of a moving
-// test spectrum and quit, pumping messages between frames. The exit status
+// test spectrum and quit, pumping messages between frames, and prints the
+// frames per second it reached. The exit status
 // is 0, or whatever the plug-in ended the process with.
 #include <windows.h>
 
@@ -129,6 +130,8 @@ int main(int argc, char** argv) {
     std::printf("init done, control word 0x%04x\n", controlWord);
     std::fflush(stdout);
     int drawn = 0;
+    LARGE_INTEGER started, ended, frequency;
+    QueryPerformanceCounter(&started);
     for (; drawn < frames; drawn++) {
       fillSpectrum(module, drawn);
       module->render(module);
@@ -138,6 +141,10 @@ int main(int argc, char** argv) {
         break;
       }
     }
+    QueryPerformanceCounter(&ended);
+    QueryPerformanceFrequency(&frequency);
+    const double seconds = double(ended.QuadPart - started.QuadPart) / double(frequency.QuadPart);
+    if (drawn > 0 && seconds > 0) std::printf("%.1f frames/s\n", drawn / seconds);
     module->quit(module);
     std::printf("rendered %d frames, quit done, %d position queries\n", drawn, positionQueries);
   }
