@@ -315,7 +315,7 @@ class MprisWatch : public PlayerWatch {
     const Clock::time_point now = Clock::now();
     const std::string status = stringIn(properties, "PlaybackStatus");
     if (!status.empty()) {
-      const PlayerState state = status == "Playing" ? PlayerState::Playing
+      const PlayerState state = status == "Playing"  ? PlayerState::Playing
                                 : status == "Paused" ? PlayerState::Paused
                                                      : PlayerState::Stopped;
       if (state != shown.state || first) {
