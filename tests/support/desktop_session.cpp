@@ -15,6 +15,8 @@ namespace velmo_test {
 namespace {
 
 constexpr const char* kMprisPlugin = "/usr/lib/mpv-mpris/mpris.so";
+// dbus-send asking the bus itself; the method name goes after it.
+const std::string kAskBus = "dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.";
 
 // A shell loop that tries `condition` for up to ten seconds.
 std::string retried(const std::string& condition) {
@@ -94,17 +96,16 @@ std::string DesktopSession::startPlayer(const std::string& arguments, std::strin
     return "";
   }
   // mpv-mpris takes "mpv", or when another mpv has it, "mpv.instancePID".
-  const std::string own = "org.mpris.MediaPlayer2.mpv.instance" + std::to_string(pids_.back());
-  const std::string ask = "dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.";
-  ProgramResult found = runProgram(
-      "cd " + shellQuote(folder_) + " && " + environment() + " sh -c " +
-          shellQuote("for i in $(seq 300); do "
-                     "if " + ask + "ListNames | grep -q '\"" + own + "\"'; then echo " + own + "; exit 0; fi; "
-                     "if " + ask + "GetConnectionUnixProcessID string:org.mpris.MediaPlayer2.mpv 2>/dev/null | "
-                     "grep -q 'uint32 " + std::to_string(pids_.back()) + "$'; then echo org.mpris.MediaPlayer2.mpv; exit 0; fi; "
-                     "sleep 0.1; done; exit 1"),
-      60);
-  if (found.status == 0) return found.output.substr(0, found.output.find('\n'));
+  const std::string pid = std::to_string(pids_.back());
+  const std::string own = "org.mpris.MediaPlayer2.mpv.instance" + pid;
+  const std::string hasOwnName = kAskBus + "ListNames | grep -q '\"" + own + "\"'";
+  const std::string ownsPlainName = kAskBus + "GetConnectionUnixProcessID string:org.mpris.MediaPlayer2.mpv " +
+                                    "2>/dev/null | grep -q 'uint32 " + pid + "$'";
+  for (int i = 0; i < 300; ++i) {
+    if (run(hasOwnName)) return own;
+    if (run(ownsPlainName)) return "org.mpris.MediaPlayer2.mpv";
+    usleep(100000);
+  }
   *error = "mpv did not appear on the bus: " + readFile(folder_ + "/" + log);
   return "";
 }
@@ -115,9 +116,7 @@ bool DesktopSession::tellPlayer(const std::string& busName, const std::string& m
 }
 
 bool DesktopSession::busNameGone(const std::string& busName) {
-  return run(retried("! dbus-send --session --print-reply --dest=org.freedesktop.DBus / "
-                     "org.freedesktop.DBus.ListNames | grep -q '\"" +
-                     busName + "\"'"));
+  return run(retried("! " + kAskBus + "ListNames | grep -q '\"" + busName + "\"'"));
 }
 
 bool DesktopSession::quitPlayer(const std::string& busName) {
