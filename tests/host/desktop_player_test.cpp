@@ -134,7 +134,8 @@ TEST_F(Desktop, LiveFeedAnswersFromThePlayerThatCounts) {
 }
 
 // The window under Xvfb names mpv's song in full, follows it to the next,
-// and says "Live input" once mpv has quit; velmo says what it listens to.
+// and says "Live input" once mpv has quit, or throughout with --no-player;
+// velmo says what it listens to.
 TEST_F(Desktop, LiveWindowShowsThePlayersSong) {
   for (const char* tool : {"xvfb-run", "xdotool"})
     if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
@@ -152,12 +153,20 @@ TEST_F(Desktop, LiveWindowShowsThePlayersSong) {
                                      << kWaitForWindow + "'Live input' 60 \"$1\" >/dev/null\n"
                                      << "xdotool getwindowname \"$w\" > quit.txt\n"
                                      << "xdotool key --window \"$w\" q\n";
+  // First with --no-player: a second is time enough for the player to show, were it followed.
+  std::ofstream(dir + "/alone.sh") << "w=$(" + kWaitForWindow + "velmo 180 \"$1\")\n"
+                                   << "sleep 1\nxdotool getwindowname \"$w\" > alone.txt\n"
+                                   << "xdotool key --window \"$w\" q\n";
+  const std::string velmo = kLeakSuppressions + session->environment() + " SDL_AUDIODRIVER=pulse " + shellQuote(kVelmo);
   ProgramResult result = velmoLine(
       "xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
-          shellQuote(kLeakSuppressions + session->environment() + " SDL_AUDIODRIVER=pulse " + shellQuote(kVelmo) +
+          shellQuote(velmo + " live --no-player --seconds 120 > alone.log 2>&1 & pid=$!; " + session->environment() +
+                     " sh alone.sh $pid; wait $pid; echo alone=$?; " + velmo +
                      " live --seconds 120 > velmo.log 2>&1 & pid=$!; " + session->environment() +
                      " sh session.sh $pid; wait $pid; echo exit=$?"),
       300);
+  EXPECT_NE(result.output.find("alone=0"), std::string::npos) << result.output;
+  EXPECT_EQ(velmo_test::readFile(dir + "/alone.txt"), "1. Live input - Winamp - velmo\n");
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   EXPECT_EQ(velmo_test::readFile(dir + "/first.txt"), "1. Ærø Band - Первый свет - Winamp - velmo\n");
   EXPECT_EQ(velmo_test::readFile(dir + "/second.txt"), "1. Second Song - Winamp - velmo\n");
