@@ -84,9 +84,8 @@ class LiveCapture : public Feed {
   }
   int playState() override {
     const NowPlaying playing = nowPlaying();
-    if (!playing.present) return 1;
-    return playing.state == PlayerState::Playing ? 1 : playing.state == PlayerState::Paused ? 3
-                                                                                            : 0;
+    if (!playing.present || playing.state == PlayerState::Playing) return 1;
+    return playing.state == PlayerState::Paused ? 3 : 0;
   }
   void keyPressed(unsigned virtualKey) override {
     if (virtualKey == 'Q') quit_ = true;
