@@ -38,10 +38,10 @@ std::string resolvePlugin(const std::string& requested, std::string* error) {
 
 int listCaptureDevices() {
   std::string error;
-  std::vector<std::string> names = velmo::captureDeviceNames(&error);
+  std::vector<velmo::CaptureDevice> devices = velmo::captureDevices(&error);
   if (!error.empty()) return velmo::fail(error);
-  if (names.empty()) std::printf("(no capture devices)\n");
-  for (const std::string& name : names) std::printf("%s\n", name.c_str());
+  if (devices.empty()) std::printf("(no capture devices)\n");
+  for (const velmo::CaptureDevice& device : devices) std::printf("%s\n", velmo::describeCaptureDevice(device).c_str());
   return 0;
 }
 

@@ -24,7 +24,7 @@ player_packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsndfile1-dev libmpg123-dev libfftw3-dev libpng-dev libgtk-3-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libyuv-dev
-  libcli11-dev ffmpeg libeigen3-dev libfreetype-dev fonts-dejavu-core help2man
+  libcli11-dev ffmpeg libeigen3-dev libfreetype-dev fonts-dejavu-core help2man libpulse-dev
 )
 # The page: emscripten (which brings node), and the build tools it runs on this machine.
 web_packages=(
@@ -44,6 +44,7 @@ test_packages=(
   desktop-file-utils unzip lintian devscripts appstream           # checks of the packages
   frozen-bubble-data                                              # real recordings for calibration
   libosmesa6-dev                                                  # bench/replay's llvmpipe peer
+  pulseaudio pulseaudio-utils mpv mpv-mpris dbus-daemon dbus-bin  # live on a private desktop
 )
 # Optional, each with what is skipped without it. wine32 needs the i386
 # index, which is the first to go stale on a mirror.

@@ -1,20 +1,28 @@
-// Live capture feed: SDL's capture callback fills a history under a lock.
+// Live capture feed: SDL's capture callback fills a history under a lock;
+// the desktop's player, when one is followed, names the song and its time.
 #include "audio/live_capture.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <mutex>
+
+#include "audio/sound_server.h"
 
 namespace velmo {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr int kCaptureRate = 44100;
 constexpr size_t kSnapshotFrames = 4096;
 
 class LiveCapture : public Feed {
  public:
-  LiveCapture() : history_(1 << 16), snapshot_(kSnapshotFrames), frames_(2 * kSnapshotFrames) {}
+  explicit LiveCapture(std::unique_ptr<PlayerWatch> player)
+      : player_(std::move(player)), history_(1 << 16), snapshot_(kSnapshotFrames), frames_(2 * kSnapshotFrames) {}
   ~LiveCapture() override {
     if (device_) SDL_CloseAudioDevice(device_);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -34,7 +42,7 @@ class LiveCapture : public Feed {
                ": " + SDL_GetError();
       return false;
     }
-    start_ = std::chrono::steady_clock::now();
+    start_ = Clock::now();
     SDL_PauseAudioDevice(device_, 0);
     return true;
   }
@@ -53,17 +61,32 @@ class LiveCapture : public Feed {
   const PcmHistory& history() const override { return snapshot_; }
   int sampleRate() const override { return spec_.freq; }
   int channels() const override { return 2; }
-  std::string caption() const override { return "1. Live input - Winamp"; }
+  std::string caption() const override {
+    const NowPlaying playing = nowPlaying();
+    if (!playing.present || playing.title.empty()) return hostCaption(1, "", "Live input");
+    return hostCaption(playing.trackNumber, playing.artist, playing.title);
+  }
   bool quitRequested() const override { return quit_; }
   bool ended() const override { return false; }
 
+  // Without a player, the time since velmo started, always playing.
   int playPositionMs() override {
-    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now() - start_)
-                                .count());
+    const Clock::time_point now = Clock::now();
+    const NowPlaying playing = nowPlaying();
+    if (!playing.present) return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now - start_).count());
+    if (playing.state == PlayerState::Stopped) return -1;
+    return static_cast<int>(std::min<int64_t>(playing.positionNowUs(now) / 1000, INT_MAX));
   }
-  int trackLengthSeconds() override { return -1; }
-  int playState() override { return 1; }
+  int trackLengthSeconds() override {
+    const NowPlaying playing = nowPlaying();
+    if (!playing.present || playing.lengthUs < 0) return -1;
+    return static_cast<int>(std::min<int64_t>(playing.lengthUs / 1000000, INT_MAX));
+  }
+  int playState() override {
+    const NowPlaying playing = nowPlaying();
+    if (!playing.present || playing.state == PlayerState::Playing) return 1;
+    return playing.state == PlayerState::Paused ? 3 : 0;
+  }
   void keyPressed(unsigned virtualKey) override {
     if (virtualKey == 'Q') quit_ = true;
   }
@@ -78,13 +101,16 @@ class LiveCapture : public Feed {
                         static_cast<size_t>(length) / (sizeof(float) * channels));
   }
 
+  NowPlaying nowPlaying() const { return player_ ? player_->now() : NowPlaying(); }
+
+  std::unique_ptr<PlayerWatch> player_;
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec spec_ = {};
   std::mutex mutex_;
   PcmHistory history_;
   PcmHistory snapshot_;
   std::vector<float> frames_;
-  std::chrono::steady_clock::time_point start_;
+  Clock::time_point start_;
   bool quit_ = false;
 };
 
@@ -99,20 +125,51 @@ bool initCaptureAudio(std::string* error) {
 
 }  // namespace
 
-std::vector<std::string> captureDeviceNames(std::string* error) {
-  std::vector<std::string> names;
-  if (!initCaptureAudio(error)) return names;
-  int count = SDL_GetNumAudioDevices(1);
+std::vector<CaptureDevice> captureDevices(std::string* error) {
+  std::vector<CaptureDevice> devices;
+  if (!initCaptureAudio(error)) return devices;
+  SoundServerSources server;
+  askSoundServer(&server);
+  const int count = SDL_GetNumAudioDevices(1);
   for (int i = 0; i < count; ++i) {
-    if (const char* name = SDL_GetAudioDeviceName(i, 1)) names.push_back(name);
+    const char* name = SDL_GetAudioDeviceName(i, 1);
+    if (!name) continue;
+    CaptureDevice device;
+    device.name = name;
+    device.monitor = server.monitors.count(name) > 0;
+    device.chosen = !server.defaultOutputMonitor.empty() && name == server.defaultOutputMonitor;
+    device.defaultInput = name == server.defaultInput;
+    devices.push_back(device);
   }
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  return names;
+  return devices;
 }
 
-std::unique_ptr<Feed> openLiveCapture(const std::string& device, std::string* error) {
+std::string describeCaptureDevice(const CaptureDevice& device) {
+  std::string marks;
+  if (device.monitor) marks = "monitor";
+  if (device.chosen) marks += std::string(marks.empty() ? "" : ", ") + "default";
+  if (device.defaultInput && !device.chosen) marks += std::string(marks.empty() ? "" : ", ") + "default input";
+  return marks.empty() ? device.name : device.name + " (" + marks + ")";
+}
+
+std::string captureDeviceToUse(const std::string& requested, std::string* description) {
+  std::string error;
+  const std::vector<CaptureDevice> devices = captureDevices(&error);
+  for (const CaptureDevice& device : devices) {
+    if (requested.empty() ? device.chosen : device.name == requested) {
+      *description = describeCaptureDevice(device);
+      return device.name;
+    }
+  }
+  *description = requested.empty() ? "the default input" : requested;
+  return requested;
+}
+
+std::unique_ptr<Feed> openLiveCapture(const std::string& device, std::unique_ptr<PlayerWatch> player,
+                                      std::string* error) {
   if (!initCaptureAudio(error)) return nullptr;
-  auto capture = std::make_unique<LiveCapture>();
+  auto capture = std::make_unique<LiveCapture>(std::move(player));
   if (!capture->open(device, error)) return nullptr;
   return capture;
 }

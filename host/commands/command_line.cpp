@@ -50,10 +50,18 @@ CLI::App* addPlay(CLI::App& app, PlayJob& play) {
 }
 
 CLI::App* addLive(CLI::App& app, PlayJob& live, bool& listDevices) {
-  CLI::App* command = app.add_subcommand("live", "Visualize live input (a microphone, or a monitor of what the desktop plays)");
-  command->add_option("--device", live.captureDevice, "Capture device name (see --list; default: the default input)");
-  command->add_flag("--list", listDevices, "List the capture devices and exit");
+  CLI::App* command = app.add_subcommand("live", "Visualize what the desktop plays (or a microphone), with the song, time and state of the desktop's media player");
+  command->add_option("--device", live.captureDevice,
+                      "Capture device name (see --list; default: the monitor of the default output where the sound "
+                      "server has one, else the default input)");
+  command->add_flag("--list", listDevices, "List the capture devices, marking monitors and the default, and exit");
+  command->add_flag("!--no-player", live.followPlayer,
+                    "Do not follow the desktop's media player (MPRIS); the caption says \"Live input\"");
   addWindowOptions(command, live);
+  command->footer(
+      "The song's title, its number in the player's list, the time and play or pause come from the media player "
+      "the desktop uses (over MPRIS on the session bus): the one playing, the one that started last when several "
+      "are, else the one paused last.");
   return command;
 }
 

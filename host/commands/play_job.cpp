@@ -31,8 +31,11 @@ struct PlayFeed {
 
 bool openFeed(const PlayJob& job, PlayFeed* play, std::string* error) {
   if (job.live) {
-    play->feed = openLiveCapture(job.captureDevice, error);
+    std::string description;
+    const std::string device = captureDeviceToUse(job.captureDevice, &description);
+    play->feed = openLiveCapture(device, job.followPlayer ? watchDesktopPlayers() : nullptr, error);
     if (!play->feed) *error += " (see 'velmo live --list')";
+    if (play->feed) say("listening to " + description);
     return play->feed != nullptr;
   }
   std::string warning;

@@ -19,7 +19,8 @@ struct PlayJob {
   std::string pluginPath;
   std::vector<std::string> files;  // empty: the demo track
   bool live = false;
-  std::string captureDevice;
+  std::string captureDevice;  // empty: the monitor of the default output, else the default input
+  bool followPlayer = true;   // live: the desktop player's song, time and state
   int scale = 1;
   bool fullscreen = false;
   bool dither = false;

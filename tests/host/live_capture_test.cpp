@@ -29,7 +29,7 @@ TEST(LiveCapture, ToneFromTheDeviceReachesTheSpectrum) {
   setenv("SDL_DISKAUDIOFILEIN", raw.c_str(), 1);
 
   std::string error;
-  std::unique_ptr<Feed> live = openLiveCapture("", &error);
+  std::unique_ptr<Feed> live = openLiveCapture("", nullptr, &error);
   ASSERT_TRUE(live) << error;
   EXPECT_FALSE(live->canLookAhead());
   EXPECT_EQ(live->caption(), "1. Live input - Winamp");

@@ -533,7 +533,8 @@ TEST_F(ProgramTest, PlaySendsTheTrackToTheSoundCard) {
 }
 
 // Under Xvfb, live input through SDL's capture API (its disk driver stands in
-// for a sound card): the window runs on captured sound until Q ends it.
+// for a sound card), with a session bus address where no bus answers: the
+// window runs on captured sound, captioned "Live input", until Q ends it.
 TEST_F(ProgramTest, LiveInputRunsInTheWindow) {
   for (const char* tool : {"xvfb-run", "xdotool", "import", "ffmpeg"})
     if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
@@ -547,13 +548,15 @@ TEST_F(ProgramTest, LiveInputRunsInTheWindow) {
   std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow +
                                             "velmo 180 \"$1\")\n"
                                             "sleep 2\nimport -window \"$w\" live.png\n"
+                                            "xdotool getwindowname \"$w\" > title.txt\n"
                                             "xdotool key --window \"$w\" q\n";
   ProgramResult result = runUnderXvfb(
       "cd " + shellQuote(dir) + " && " + kLeakSuppressions + "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" +
-          shellQuote(raw) + " ",
+          shellQuote(raw) + " DBUS_SESSION_BUS_ADDRESS=unix:path=" + shellQuote(dir + "/no-bus") + " ",
       shellQuote(kVelmo) + " live --seconds 200 > velmo.log 2>&1 & pid=$!; sh session.sh $pid; wait $pid; echo exit=$?", 300);
   EXPECT_NE(result.output.find("exit=0"), std::string::npos) << result.output;
   EXPECT_GT(litShare(dir + "/live.png"), 0.2);
+  EXPECT_EQ(velmo_test::readFile(dir + "/title.txt"), "1. Live input - Winamp - velmo\n");
 }
 
 // Under Xvfb: `velmo config` shows the plug-in's dialog; OK saves the options
