@@ -46,7 +46,14 @@ OutputKind chooseOutputKind(const RenderJob& job) {
   return OutputKind::Video;
 }
 
-RenderOutput::RenderOutput(const RenderJob& job, OutputKind kind) : job_(job), kind_(kind) {}
+// Known from the start: a second signal while the output is being opened
+// must already say whether a file there stays.
+RenderOutput::RenderOutput(const RenderJob& job, OutputKind kind)
+    : job_(job), kind_(kind), targetWasThere_(targetExists()) {}
+
+bool RenderOutput::targetExists() const {
+  return kind_ == OutputKind::PngFolder ? holdsFrames(job_.output) : access(job_.output.c_str(), F_OK) == 0;
+}
 
 RenderOutput::~RenderOutput() { closePipeEnd(); }
 
@@ -74,7 +81,7 @@ bool RenderOutput::replacesEarlierOutput(std::string* error) const {
 bool RenderOutput::open(int sampleRate, int64_t audioFrames, int64_t lastFrame, std::string* error) {
   audioLimit_ = audioFrames;
   snapshotFrame_ = lastFrame;
-  targetWasThere_ = kind_ == OutputKind::PngFolder ? holdsFrames(job_.output) : access(job_.output.c_str(), F_OK) == 0;
+  targetWasThere_ = targetExists();
   // A pipe with no reader yet would hold the encoder's open for ever.
   if (kind_ != OutputKind::PngFolder && isPipe(job_.output)) {
     pipeEnd_ = openPipeEnd(job_.output, true, job_.stop);

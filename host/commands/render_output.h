@@ -68,7 +68,8 @@ class RenderOutput {
   bool finish(bool stoppedEarly);
   // Where the output went (see placedAt() of AtomicFile and FrameFolder).
   const std::string& placedAt() const;
-  // Whether the output had something in its place at open().
+  // Whether the output had something in its place when this was made, and
+  // again at open().
   bool targetWasThere() const { return targetWasThere_; }
 
   // Whether a write has failed (the render stops there).
@@ -84,10 +85,12 @@ class RenderOutput {
   // "wrote FILE (N frames)" or "wrote N frames to FOLDER"; empty for a
   // snapshot. Says so when a file took the output's name meanwhile.
   std::string doneLine(int64_t frames) const;
-  // What a second signal leaves, once open() has run.
+  // What a second signal leaves: a video's from the start, a folder's once
+  // open() has run.
   std::string secondSignalNote() const;
 
  private:
+  bool targetExists() const;
   void startWriters();
   void closePipeEnd();
   // On a writer thread (on the caller's for a snapshot).
