@@ -67,7 +67,7 @@ std::string stringIn(GVariant* dict, const char* key) {
   return text;
 }
 
-// A number players send as any integer type (the specification says int64;
+// A number players send as any integer type (MPRIS says int64;
 // some send uint64 or double). `fallback` when absent.
 int64_t numberIn(GVariant* dict, const char* key, int64_t fallback) {
   GVariant* value = g_variant_lookup_value(dict, key, nullptr);
