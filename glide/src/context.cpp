@@ -82,10 +82,6 @@ void readEnvironment(Settings& settings) {
   settings.strictAux = envFlag("VELMO_GLIDE_STRICT_AUX");
   settings.referencePath = envFlag("VELMO_GLIDE_REFERENCE");
   settings.kernelLimit = kernelLimitNamed(std::getenv("VELMO_GLIDE_KERNEL"));
-  if (const char* threads = std::getenv("VELMO_GLIDE_THREADS")) {
-    int count = std::atoi(threads);
-    if (count >= 0 && count <= kMaxThreads) settings.threads = count;
-  }
   if (const char* tile = std::getenv("VELMO_GLIDE_TILE")) {
     // "W" for W x W pixels, or "WxH".
     char* end = nullptr;
@@ -97,18 +93,14 @@ void readEnvironment(Settings& settings) {
       settings.tileHeight = int(height);
     }
   }
-  if (std::getenv("VELMO_GLIDE_DITHER")) settings.dither = envFlag("VELMO_GLIDE_DITHER");
-  if (const char* scale = std::getenv("VELMO_GLIDE_SCALE")) {
-    int factor = std::atoi(scale);
-    if (std::strcmp(scale, "auto") == 0) {
-      settings.autoScale = true;
-    } else if (factor >= 1 && factor <= kMaxScale) {
-      settings.scale = factor;
-      settings.autoScale = false;
-    }
-  }
-  if (const char* window = std::getenv("VELMO_GLIDE_WINDOW")) settings.window = std::strcmp(window, "0") != 0;
-  if (const char* full = std::getenv("VELMO_GLIDE_FULLSCREEN")) settings.fullScreen = std::strcmp(full, "0") != 0;
+  // The settings a user also has in glide2x.ini, by the file's rules.
+  static const char* const kFileKeys[][2] = {{"VELMO_GLIDE_SCALE", "Scale"},
+                                             {"VELMO_GLIDE_THREADS", "Threads"},
+                                             {"VELMO_GLIDE_DITHER", "Dither"},
+                                             {"VELMO_GLIDE_WINDOW", "Window"},
+                                             {"VELMO_GLIDE_FULLSCREEN", "FullScreen"}};
+  for (const auto& [variable, key] : kFileKeys)
+    if (const char* value = std::getenv(variable)) applyIniSetting(key, value, settings);
   if (const char* mem = std::getenv("VELMO_GLIDE_TEXMEM")) {
     char* end = nullptr;
     unsigned long long bytes = std::strtoull(mem, &end, 10);

@@ -46,7 +46,9 @@ bool flag(std::string_view text, bool& out) {
   return false;
 }
 
-void applyKey(std::string_view key, std::string_view value, Settings& settings) {
+}  // namespace
+
+void applyIniSetting(std::string_view key, std::string_view value, Settings& settings) {
   int n = 0;
   if (sameName(key, "Scale")) {
     if (sameName(value, "auto")) {
@@ -66,8 +68,6 @@ void applyKey(std::string_view key, std::string_view value, Settings& settings) 
   }
 }
 
-}  // namespace
-
 void applyIniSettings(std::string_view text, Settings& settings) {
   bool inSection = false;
   while (!text.empty()) {
@@ -82,7 +82,7 @@ void applyIniSettings(std::string_view text, Settings& settings) {
     }
     const size_t equals = line.find('=');
     if (!inSection || equals == std::string_view::npos) continue;
-    applyKey(trim(line.substr(0, equals)), trim(line.substr(equals + 1)), settings);
+    applyIniSetting(trim(line.substr(0, equals)), trim(line.substr(equals + 1)), settings);
   }
 }
 

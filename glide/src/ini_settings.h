@@ -24,6 +24,9 @@ namespace glide {
 
 // Applies the settings of an INI file's text to settings.
 void applyIniSettings(std::string_view text, Settings& settings);
+// One key and its value, by the same rules (the environment's VELMO_GLIDE_SCALE
+// and the like go through it too); an unknown key or a bad value changes nothing.
+void applyIniSetting(std::string_view key, std::string_view value, Settings& settings);
 
 // The text of glide2x.ini beside the library (Windows), or "" when there is
 // none, it cannot be read, or on other systems. At most 64 KB of it.
