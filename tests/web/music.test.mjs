@@ -47,8 +47,10 @@ test('a chosen file plays under its name, and a 1 kHz tone peaks in bin 26', asy
 test('files dropped on the page make a playlist the player keys walk through', async () => {
   const page = await fixture.open('');
   await page.waitForFunction(() => window.velmoPage);
+  // Long enough that the first is still playing when a busy machine first
+  // looks; at 11025 Hz (the page resamples) to keep the files small.
   const files = [['First.wav', 440], ['Second.wav', 880]].map(([name, hz]) => ({
-    name, bytes: Array.from(toneWav(hz, 2)) }));
+    name, bytes: Array.from(toneWav(hz, 30, 11025)) }));
   await page.evaluate((files) => {
     const transfer = new DataTransfer();
     for (const { name, bytes } of files) transfer.items.add(new File([new Uint8Array(bytes)], name, { type: 'audio/wav' }));
