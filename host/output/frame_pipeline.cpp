@@ -115,14 +115,18 @@ bool FramePipeline::addFrame(const Frame& frame, int64_t index) {
 void FramePipeline::runWriter() {
   for (;;) {
     int taken;
+    bool wanted;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       slotQueued_.wait(lock, [this] { return queued_.count > 0 || closing_; });
       if (queued_.count == 0) return;
       taken = queued_.pop();
+      // After a failure only the frames before it are still written (a later
+      // one may have failed first on another writer); the rest is handed back,
+      // so the drawing thread never waits for ever.
+      wanted = !dropping_ && (!failed() || slots_[taken].index < failedIndex_);
     }
-    // After a failure the rest is only handed back, so the drawing thread never waits for ever.
-    if (!failed() && !dropping_) write(slots_[taken]);
+    if (wanted) write(slots_[taken]);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       free_.push(taken);
