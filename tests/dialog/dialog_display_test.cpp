@@ -1,5 +1,5 @@
 // The settings dialog as a GTK window on a real X display (run under
-// xvfb-run): the mouse toggles the enabled boxes only, and Enter confirms.
+// Xvfb): the mouse toggles the enabled boxes only, and Enter confirms.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -53,7 +53,7 @@ class DialogOnDisplay : public ::testing::Test {
  protected:
   void SetUp() override {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "needs an X display (xvfb-run)";
+    if (!display || !*display) GTEST_SKIP() << "needs an X display (Xvfb)";
     if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "needs xdotool";
     ASSERT_NE(folder.module(), nullptr);
     pluginModule.dllInstance = folder.module();

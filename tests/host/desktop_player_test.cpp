@@ -153,7 +153,7 @@ TEST_F(Desktop, LiveFeedAnswersFromThePlayerThatCounts) {
 // and says "Live input" once mpv has quit, or throughout with --no-player;
 // velmo says what it listens to.
 TEST_F(Desktop, LiveWindowShowsThePlayersSong) {
-  for (const char* tool : {"xvfb-run", "xdotool"})
+  for (const char* tool : {"Xvfb", "xdotool"})
     if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
   requirePicture();
   const std::string first = session->writeTone("a.ogg", "Первый свет", "Ærø Band", 30, 440);
@@ -169,13 +169,14 @@ TEST_F(Desktop, LiveWindowShowsThePlayersSong) {
                                      << kWaitForWindow + "'Live input' 60 \"$1\" >/dev/null\n"
                                      << "xdotool getwindowname \"$w\" > quit.txt\n"
                                      << "xdotool key --window \"$w\" q\n";
-  // First with --no-player: a second is time enough for the player to show, were it followed.
-  std::ofstream(dir + "/alone.sh") << "w=$(" + kWaitForWindow + "velmo 180 \"$1\")\n"
+  // First with --no-player: a second after the caption is set is time enough
+  // for the player to show, were it followed.
+  std::ofstream(dir + "/alone.sh") << "w=$(" + kWaitForWindow + "'Live input' 180 \"$1\")\n"
                                    << "sleep 1\nxdotool getwindowname \"$w\" > alone.txt\n"
                                    << "xdotool key --window \"$w\" q\n";
   const std::string velmo = kLeakSuppressions + session->environment() + " SDL_AUDIODRIVER=pulse " + shellQuote(kVelmo);
   ProgramResult result = velmoLine(
-      "xvfb-run -a -s '-screen 0 800x600x24' sh -c " +
+      kOnOwnDisplay + "sh -c " +
           shellQuote(velmo + " live --no-player --seconds 120 > alone.log 2>&1 & pid=$!; " + session->environment() +
                      " sh alone.sh $pid; wait $pid; echo alone=$?; " + velmo +
                      " live --seconds 120 > velmo.log 2>&1 & pid=$!; " + session->environment() +

@@ -11,3 +11,8 @@ struct ProgramResult {
 ProgramResult runProgram(const std::string& command, int timeoutSeconds = 300);
 bool toolAvailable(const char* name);
 std::string shellQuote(const std::string& text);
+
+#ifdef VELMO_SOURCE_DIR
+// Shell words that run a command on an X server of its own (Xvfb, 800 x 600).
+inline const std::string kOnOwnDisplay = "sh '" VELMO_SOURCE_DIR "/tests/support/on_own_display.sh' ";
+#endif
