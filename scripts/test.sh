@@ -58,10 +58,10 @@ run_wine_ctest() {
   local preset=$1 prefix=$2 loader=$3
   if [ ! -f "$prefix/system.reg" ]; then
     echo "== wine: initialising prefix $prefix"
-    WINEPREFIX=$prefix xvfb-run -a "$loader" wineboot --init >/dev/null 2>&1 || true
+    WINEPREFIX=$prefix sh tests/support/on_own_display.sh "$loader" wineboot --init >/dev/null 2>&1 || true
   fi
   echo "== test: $preset (under $(basename "$loader"), Xvfb)"
-  WINEPREFIX=$prefix xvfb-run -a -s "-screen 0 1280x1024x24" \
+  WINEPREFIX=$prefix sh tests/support/on_own_display.sh -s "-screen 0 1280x1024x24" \
     ctest --preset "$preset" --timeout 900 --repeat until-pass:2 2>&1 | tee "$logdir/ctest-$preset.log"
 }
 
