@@ -2,6 +2,7 @@
 #include "output/picture_window.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace velmo {
 namespace {
@@ -30,6 +31,16 @@ bool PictureWindow::open(const std::string& title, int width, int height, bool f
   }
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     *error = std::string("cannot open a window: ") + SDL_GetError();
+    return false;
+  }
+  // When it cannot reach the display, SDL falls back to a driver that shows
+  // nothing; unless the user chose that driver, there is no window.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!std::getenv("SDL_VIDEODRIVER") && (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0))) {
+    *error = std::string("cannot open a window: cannot connect to the display ") +
+             (display && *display ? "DISPLAY=" + std::string(display) : "WAYLAND_DISPLAY=" + std::string(wayland)) +
+             " (SDL could only offer its '" + (driver ? driver : "") + "' driver)";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
   Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;

@@ -411,6 +411,12 @@ TEST_F(ProgramTest, NoDisplayMessageSuggestsRendering) {
   ProgramResult result = velmo("play --mute");
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.output.find("velmo render FILE -o video.mp4"), std::string::npos) << result.output;
+  // A display that cannot be reached is no display either (SDL would play on
+  // with a window nobody sees).
+  result = velmo("play --mute --seconds 1", "env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:77");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.output.find("cannot open a window: cannot connect to the display DISPLAY=:77"), std::string::npos)
+      << result.output;
 }
 
 // A plug-in whose init refuses to start is neither rendered nor quit, as in
