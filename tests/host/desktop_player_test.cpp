@@ -160,7 +160,7 @@ TEST_F(Desktop, LiveWindowShowsThePlayersSong) {
   const std::string second = session->writeTone("b.ogg", "Second Song", "", 30, 660);
   const std::string mpv = startPlayer(shellQuote(first) + " " + shellQuote(second));
   const std::string tell = "dbus-send --session --type=method_call --dest=" + mpv + " /org/mpris/MediaPlayer2 ";
-  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow + "'Band - ' 180 \"$1\")\n"
+  std::ofstream(dir + "/session.sh") << "w=$(" + kWaitForWindow + "'Band - ' 180 \"$1\") || exit 1\n"
                                      << "xdotool getwindowname \"$w\" > first.txt\n"
                                      << tell + "org.mpris.MediaPlayer2.Player.Next\n"
                                      << kWaitForWindow + "'Second Song' 60 \"$1\" >/dev/null\n"
@@ -171,7 +171,7 @@ TEST_F(Desktop, LiveWindowShowsThePlayersSong) {
                                      << "xdotool key --window \"$w\" q\n";
   // First with --no-player: a second after the caption is set is time enough
   // for the player to show, were it followed.
-  std::ofstream(dir + "/alone.sh") << "w=$(" + kWaitForWindow + "'Live input' 180 \"$1\")\n"
+  std::ofstream(dir + "/alone.sh") << "w=$(" + kWaitForWindow + "'Live input' 180 \"$1\") || exit 1\n"
                                    << "sleep 1\nxdotool getwindowname \"$w\" > alone.txt\n"
                                    << "xdotool key --window \"$w\" q\n";
   const std::string velmo = kLeakSuppressions + session->environment() + " SDL_AUDIODRIVER=pulse " + shellQuote(kVelmo);
