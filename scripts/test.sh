@@ -58,7 +58,11 @@ run_wine_ctest() {
   local preset=$1 prefix=$2 loader=$3
   if [ ! -f "$prefix/system.reg" ]; then
     echo "== wine: initialising prefix $prefix"
-    WINEPREFIX=$prefix sh tests/support/on_own_display.sh "$loader" wineboot --init >/dev/null 2>&1 || true
+    # Until the prefix's programs have ended, while their display lives: a
+    # desktop process left on a display that is gone made the first test
+    # to show a window die of an X error (BadWindow on X_UnmapWindow).
+    WINEPREFIX=$prefix sh tests/support/on_own_display.sh \
+      sh -c '"$0" wineboot --init; timeout 300 /usr/lib/wine/wineserver -w' "$loader" >/dev/null 2>&1 || true
   fi
   echo "== test: $preset (under $(basename "$loader"), Xvfb)"
   WINEPREFIX=$prefix sh tests/support/on_own_display.sh -s "-screen 0 1280x1024x24" \

@@ -22,7 +22,8 @@ export WINEPREFIX=$root/build/wineprefix64 WINEDEBUG=-all
 wine=/usr/lib/wine/wine64
 out=$root/build/win64/out
 [ -f "$out/present_bench.exe" ] || { echo "build the win64 preset first" >&2; exit 1; }
-[ -f "$WINEPREFIX/system.reg" ] || xvfb-run -a "$wine" wineboot --init >/dev/null 2>&1 || true
+[ -f "$WINEPREFIX/system.reg" ] ||
+  xvfb-run -a sh -c '"$0" wineboot --init; /usr/lib/wine/wineserver -w' "$wine" >/dev/null 2>&1 || true
 
 inner=$(mktemp)
 trap 'rm -f "$inner"' EXIT
