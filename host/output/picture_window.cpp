@@ -10,6 +10,12 @@ namespace {
 constexpr int kPictureWidth = 640;
 constexpr int kPictureHeight = 480;
 
+// SDL's drivers that put a window on a screen; when it cannot reach the
+// display it falls back to one that shows nothing.
+bool showsWindows(const char* driver) {
+  return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
 }  // namespace
 
 PictureWindow::~PictureWindow() {
@@ -33,10 +39,9 @@ bool PictureWindow::open(const std::string& title, int width, int height, bool f
     *error = std::string("cannot open a window: ") + SDL_GetError();
     return false;
   }
-  // When it cannot reach the display, SDL falls back to a driver that shows
-  // nothing; unless the user chose that driver, there is no window.
+  // Unless the user chose the driver, one that shows nothing means no window.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (!std::getenv("SDL_VIDEODRIVER") && (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0))) {
+  if (!std::getenv("SDL_VIDEODRIVER") && !showsWindows(driver)) {
     *error = std::string("cannot open a window: cannot connect to the display ") +
              (display && *display ? "DISPLAY=" + std::string(display) : "WAYLAND_DISPLAY=" + std::string(wayland)) +
              " (SDL could only offer its '" + (driver ? driver : "") + "' driver)";
